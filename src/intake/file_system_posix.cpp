@@ -1,0 +1,140 @@
+// The portable file system: POSIX calls behind the Windows-like contract.
+//
+// Busy files: a read lease (fcntl F_SETLEASE, F_RDLCK) is refused with
+// EAGAIN while any process holds the file open for writing, which is the
+// nearest POSIX form of opening with FILE_SHARE_READ only. What it cannot
+// see: a writer that opens the file only after the lease was taken (the
+// writer then waits for our short read to finish), files on file systems
+// without lease support, and files the process neither owns nor may lease
+// (without CAP_LEASE); in those cases the file is read as it stands.
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "intake/file_system.h"
+
+namespace tavik {
+
+namespace {
+
+std::string NativePath(const Text& path) {
+  std::string native = ToUtf8(path);
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return native;
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  PosixFileSystem() {
+    // A broken lease is announced with SIGIO, whose default action would
+    // end the process; the lease is given up right after reading anyway.
+    struct sigaction current {};
+    if (sigaction(SIGIO, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      signal(SIGIO, SIG_IGN);
+    }
+  }
+
+  std::vector<Text> List(const Text& folder, const Text& pattern) override {
+    std::vector<Text> names;
+    const std::string native = NativePath(folder);
+    DIR* dir = opendir(native.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] == '.') continue;  // hidden, "." and ".."
+      const Text name = FromUtf8(entry->d_name);
+      if (!WildcardMatch(pattern, name)) continue;
+      struct stat info {};
+      const std::string full = native + "/" + entry->d_name;
+      if (lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+      names.push_back(name);
+    }
+    closedir(dir);
+    // Listings come sorted by name, as NTFS gives them.
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  ReadStatus ReadAll(const Text& path, std::string& bytes) override {
+    bytes.clear();
+    const std::string native = NativePath(path);
+    const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      close(fd);
+      return ReadStatus::Failed;
+    }
+    const bool leased = fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+    if (!leased && (errno == EAGAIN || errno == EBUSY)) {
+      close(fd);
+      return ReadStatus::Busy;
+    }
+    ReadStatus status = ReadStatus::Ok;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        status = ReadStatus::Failed;
+        break;
+      }
+      bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (leased) fcntl(fd, F_SETLEASE, F_UNLCK);
+    close(fd);
+    if (status != ReadStatus::Ok) bytes.clear();
+    return status;
+  }
+
+  bool Delete(const Text& path) override {
+    const std::string native = NativePath(path);
+    struct stat info {};
+    if (lstat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    // A read-only file cannot be deleted, as on Windows.
+    if ((info.st_mode & S_IWUSR) == 0) return false;
+    return unlink(native.c_str()) == 0;
+  }
+
+  bool Rename(const Text& from, const Text& to) override {
+    const std::string source = NativePath(from);
+    const std::string target = NativePath(to);
+    // Never replaces an existing name: link() fails with EEXIST.
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+      return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (link(source.c_str(), target.c_str()) != 0) return false;
+    if (unlink(source.c_str()) != 0) {
+      unlink(target.c_str());
+      return false;
+    }
+    return true;
+  }
+
+  bool FolderExists(const Text& path) override {
+    struct stat info {};
+    return stat(NativePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  }
+
+  bool FileExists(const Text& path) override {
+    struct stat info {};
+    return stat(NativePath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  }
+};
+
+}  // namespace
+
+FileSystem& PlatformFileSystem() {
+  static PosixFileSystem file_system;
+  return file_system;
+}
+
+}  // namespace tavik

@@ -1,0 +1,88 @@
+// The Win32 file system behind the intake's contract.
+#include <windows.h>
+
+#include "intake/file_system.h"
+
+namespace tavik {
+
+namespace {
+
+const wchar_t* W(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  std::vector<Text> List(const Text& folder, const Text& pattern) override {
+    std::vector<Text> names;
+    const Text query = folder + u"\\" + pattern;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(W(query), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    constexpr DWORD kSkipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+      if ((data.dwFileAttributes & kSkipped) != 0) continue;
+      const Text name(reinterpret_cast<const char16_t*>(data.cFileName));
+      // FindFirstFile also matches 8.3 short names ("x.fmrx" as X~1.FMR):
+      // only the long name counts.
+      if (!WildcardMatch(pattern, name)) continue;
+      names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+  }
+
+  ReadStatus ReadAll(const Text& path, std::string& bytes) override {
+    bytes.clear();
+    // FILE_SHARE_READ only: refused with a sharing violation while a
+    // writer still holds the file.
+    HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return ReadStatus::Missing;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return ReadStatus::Busy;
+        default: return ReadStatus::Failed;
+      }
+    }
+    ReadStatus status = ReadStatus::Ok;
+    char buffer[65536];
+    for (;;) {
+      DWORD n = 0;
+      if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
+        status = ReadStatus::Failed;
+        break;
+      }
+      if (n == 0) break;
+      bytes.append(buffer, n);
+    }
+    CloseHandle(file);
+    if (status != ReadStatus::Ok) bytes.clear();
+    return status;
+  }
+
+  bool Delete(const Text& path) override { return DeleteFileW(W(path)) != 0; }
+
+  bool Rename(const Text& from, const Text& to) override {
+    return MoveFileW(W(from), W(to)) != 0;  // never replaces an existing file
+  }
+
+  bool FolderExists(const Text& path) override {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  bool FileExists(const Text& path) override {
+    const DWORD attributes = GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+};
+
+}  // namespace
+
+FileSystem& PlatformFileSystem() {
+  static Win32FileSystem file_system;
+  return file_system;
+}
+
+}  // namespace tavik

@@ -1,0 +1,195 @@
+#include "patientdb/odbc.h"
+
+#include <utility>
+#include <vector>
+
+#include "patientdb/odbc_api.h"
+
+namespace tavik {
+
+DatabaseError::DatabaseError(DatabaseStage stage, std::string operation, std::string sqlstate,
+                             long native, Text message)
+    : std::runtime_error(operation + " failed: [" + sqlstate + "] " + ToUtf8(message)),
+      stage_(stage),
+      operation_(std::move(operation)),
+      sqlstate_(std::move(sqlstate)),
+      native_(native),
+      message_(std::move(message)) {}
+
+namespace odbc {
+namespace {
+
+const SQLWCHAR* Wide(TextView text) {
+  static const char16_t kEmpty[] = u"";
+  return reinterpret_cast<const SQLWCHAR*>(text.empty() ? kEmpty : text.data());
+}
+
+SQLSMALLINT SmallLength(TextView text) { return static_cast<SQLSMALLINT>(text.size()); }
+
+// The one place that looks at a SQLRETURN: success passes, anything else
+// becomes a DatabaseError carrying the first diagnostic record.
+void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStage stage,
+           const char* operation) {
+  if (SQL_SUCCEEDED(rc)) return;
+  std::string sqlstate = "HY000";
+  long native = 0;
+  Text message;
+  if (handle != SQL_NULL_HANDLE && rc != SQL_INVALID_HANDLE) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native_error = 0;
+    std::vector<SQLWCHAR> text(1024);
+    SQLSMALLINT length = 0;
+    SQLRETURN drc = SQLGetDiagRecW(handle_type, handle, 1, state, &native_error, text.data(),
+                                   static_cast<SQLSMALLINT>(text.size()), &length);
+    if (drc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
+      text.resize(static_cast<std::size_t>(length) + 1);
+      drc = SQLGetDiagRecW(handle_type, handle, 1, state, &native_error, text.data(),
+                           static_cast<SQLSMALLINT>(text.size()), &length);
+    }
+    if (SQL_SUCCEEDED(drc)) {
+      sqlstate.clear();
+      for (int i = 0; i < 5 && state[i] != 0; ++i) sqlstate.push_back(static_cast<char>(state[i]));
+      native = native_error;
+      const auto n = std::min(static_cast<std::size_t>(length), text.size() - 1);
+      message.assign(reinterpret_cast<const char16_t*>(text.data()), n);
+    }
+  }
+  if (message.empty()) message = u"ODBC call returned " + DecimalText(rc);
+  throw DatabaseError(stage, operation, std::move(sqlstate), native, std::move(message));
+}
+
+}  // namespace
+
+Environment::Environment(bool pooling) {
+  if (pooling) {
+    // Process-wide; must come before the environment is allocated. A
+    // driver manager that cannot pool simply does not.
+    pooling_ = SQL_SUCCEEDED(SQLSetEnvAttr(SQL_NULL_HANDLE, SQL_ATTR_CONNECTION_POOLING,
+                                           reinterpret_cast<SQLPOINTER>(SQL_CP_ONE_PER_DRIVER),
+                                           SQL_IS_UINTEGER));
+  }
+  SQLHANDLE env = SQL_NULL_HANDLE;
+  const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  Check(rc, SQL_HANDLE_ENV, SQL_NULL_HANDLE, DatabaseStage::Connect, "SQLAllocHandle(ENV)");
+  handle_ = env;
+  Check(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+        SQL_HANDLE_ENV, env, DatabaseStage::Connect, "SQLSetEnvAttr(ODBC_VERSION)");
+  if (pooling_) {
+    SQLSetEnvAttr(env, SQL_ATTR_CP_MATCH, reinterpret_cast<SQLPOINTER>(SQL_CP_RELAXED_MATCH), 0);
+  }
+}
+
+Environment::~Environment() {
+  if (handle_ != nullptr) SQLFreeHandle(SQL_HANDLE_ENV, handle_);
+}
+
+Connection::Connection(Environment& environment, TextView data_source, TextView user,
+                       TextView password) {
+  SQLHANDLE dbc = SQL_NULL_HANDLE;
+  Check(SQLAllocHandle(SQL_HANDLE_DBC, environment.handle(), &dbc), SQL_HANDLE_ENV,
+        environment.handle(), DatabaseStage::Connect, "SQLAllocHandle(DBC)");
+  handle_ = dbc;
+  const SQLRETURN rc =
+      SQLConnectW(dbc, const_cast<SQLWCHAR*>(Wide(data_source)), SmallLength(data_source),
+                  const_cast<SQLWCHAR*>(Wide(user)), SmallLength(user),
+                  const_cast<SQLWCHAR*>(Wide(password)), SmallLength(password));
+  if (!SQL_SUCCEEDED(rc)) {
+    try {
+      Check(rc, SQL_HANDLE_DBC, dbc, DatabaseStage::Connect, "SQLConnectW");
+    } catch (...) {
+      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+      handle_ = nullptr;
+      throw;
+    }
+  }
+  connected_ = true;
+}
+
+Connection::~Connection() {
+  if (handle_ == nullptr) return;
+  if (connected_) SQLDisconnect(handle_);
+  SQLFreeHandle(SQL_HANDLE_DBC, handle_);
+}
+
+Statement::Statement(Connection& connection) {
+  SQLHANDLE stmt = SQL_NULL_HANDLE;
+  Check(SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &stmt), SQL_HANDLE_DBC,
+        connection.handle(), DatabaseStage::Statement, "SQLAllocHandle(STMT)");
+  handle_ = stmt;
+}
+
+Statement::~Statement() {
+  if (handle_ != nullptr) SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+}
+
+void Statement::UseStaticReadOnlyCursor() {
+  Check(SQLSetStmtAttr(handle_, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0),
+        SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLSetStmtAttr(CURSOR_TYPE)");
+  Check(SQLSetStmtAttr(handle_, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0),
+        SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLSetStmtAttr(CONCURRENCY)");
+}
+
+void Statement::ExecDirect(TextView sql) {
+  const SQLRETURN rc = SQLExecDirectW(handle_, const_cast<SQLWCHAR*>(Wide(sql)),
+                                      static_cast<SQLINTEGER>(sql.size()));
+  // An UPDATE that matches no row answers SQL_NO_DATA: not a failure.
+  if (rc == SQL_NO_DATA) return;
+  Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLExecDirectW");
+}
+
+bool Statement::Fetch() {
+  const SQLRETURN rc = SQLFetch(handle_);
+  if (rc == SQL_NO_DATA) return false;
+  Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLFetch");
+  return true;
+}
+
+unsigned short Statement::ColumnCount() {
+  SQLSMALLINT columns = 0;
+  Check(SQLNumResultCols(handle_, &columns), SQL_HANDLE_STMT, handle_, DatabaseStage::Statement,
+        "SQLNumResultCols");
+  return static_cast<unsigned short>(columns);
+}
+
+unsigned short Statement::FindColumn(TextView name) {
+  const unsigned short columns = ColumnCount();
+  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+  for (unsigned short i = 1; i <= columns; ++i) {
+    SQLWCHAR buffer[256] = {};
+    SQLSMALLINT length = 0;
+    Check(SQLColAttributeW(handle_, i, SQL_DESC_NAME, buffer,
+                           sizeof buffer, &length, nullptr),
+          SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLColAttributeW");
+    TextView column(reinterpret_cast<const char16_t*>(buffer));
+    if (column.size() != name.size()) continue;
+    bool same = true;
+    for (std::size_t k = 0; k < name.size() && same; ++k) same = lower(column[k]) == lower(name[k]);
+    if (same) return i;
+  }
+  return 0;
+}
+
+std::optional<Text> Statement::GetText(unsigned short column) {
+  Text value;
+  SQLWCHAR buffer[512];
+  for (;;) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(handle_, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+    if (rc == SQL_NO_DATA) break;
+    Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLGetData");
+    if (indicator == SQL_NULL_DATA) return std::nullopt;
+    // Whole characters in this piece: all of the buffer but its terminator
+    // when the value goes on (or its length is unknown), else what is left.
+    constexpr std::size_t kUnits = sizeof buffer / sizeof buffer[0] - 1;
+    std::size_t units = kUnits;
+    if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR) <= kUnits) {
+      units = static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR);
+    }
+    value.append(reinterpret_cast<const char16_t*>(buffer), units);
+    if (rc == SQL_SUCCESS) break;
+  }
+  return value;
+}
+
+}  // namespace odbc
+}  // namespace tavik
