@@ -1,0 +1,29 @@
+// A run-time error as the user meets it: a number and a description, shown
+// by the start-up's error trap as "ｴﾗｰ: '<number>' - <description>.".
+#pragma once
+
+#include <stdexcept>
+
+#include "common/text.h"
+
+namespace tavik {
+
+class ProgramError : public std::runtime_error {
+ public:
+  ProgramError(int number, Text description)
+      : std::runtime_error(ToUtf8(description)), number_(number), description_(std::move(description)) {}
+  int number() const { return number_; }
+  const Text& description() const { return description_; }
+
+ private:
+  int number_;
+  Text description_;
+};
+
+// The numbers and texts that users of this kind of program know.
+inline constexpr int kTypeMismatch = 13;  // a text that is not a number
+inline constexpr TextView kTypeMismatchText = u"型が一致しません。";
+inline constexpr int kOverflow = 6;  // a number outside the target type
+inline constexpr TextView kOverflowText = u"オーバーフローしました。";
+
+}  // namespace tavik

@@ -1,0 +1,45 @@
+// The intake cycle and the backup rotation of the exchange folder.
+#pragma once
+
+#include <cstddef>
+
+#include "common/text.h"
+#include "intake/file_system.h"
+#include "intake/patient_record.h"
+
+namespace tavik {
+
+class PatientGateway;
+
+// What one tick did, for tests and benchmarks.
+struct IntakeReport {
+  std::size_t stored = 0;        // files stored and renamed to their backup name
+  std::size_t renamed_only = 0;  // files without "REGIST", renamed
+  std::size_t left = 0;          // files left under their own name for a later tick
+};
+
+class IntakeCycle {
+ public:
+  IntakeCycle(FileSystem& file_system, PatientGateway& gateway);
+
+  // One tick over `exchange_folder`: every patient file listed at the
+  // start of the tick ("*.fmr", then "*.req") is read, stored when it asks
+  // for it, and renamed to its backup name once it is done with.
+  IntakeReport ProcessExchangeFiles(const Text& exchange_folder);
+
+  // Once per start: delete "*.bk2", then rename every "*.bak" to "*.bk2".
+  void RotateBackups(const Text& exchange_folder);
+
+  // The record of the last file read (the main window's PatientRecord).
+  const PatientRecord& LastRecord() const { return last_record_; }
+
+ private:
+  FileSystem& file_system_;
+  PatientGateway& gateway_;
+  PatientRecord last_record_;
+};
+
+// The path less its last three characters, followed by `extension`.
+Text BackupName(const Text& path, TextView extension);
+
+}  // namespace tavik

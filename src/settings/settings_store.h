@@ -1,0 +1,43 @@
+// The per-user settings store, shared with the viewer TavikView.
+//
+// Windows: the current user's registry area of the per-application
+// settings functions, HKEY_CURRENT_USER\Software\VB and VBA Program
+// Settings\<application>\<section>, value <key>, REG_SZ.
+// Portable build: an INI-style file with the same contract.
+#pragma once
+
+#include <memory>
+
+#include "common/text.h"
+
+namespace tavik {
+
+inline constexpr TextView kProgramTitle = u"TavikFM";
+inline constexpr TextView kViewerTitle = u"TavikView";
+inline constexpr TextView kSettingsSection = u"Settings";
+inline constexpr TextView kKeyFolda = u"Folda";
+inline constexpr TextView kKeyKosinTime = u"KosinTime";
+inline constexpr TextView kKeyVisible = u"Visible";
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // The stored text, or `default_value` when the application, section or
+  // key is absent; creates nothing.
+  virtual Text ReadSetting(TextView application, TextView section, TextView key,
+                           TextView default_value) = 0;
+  // Stores the text, creating application and section as needed. False
+  // when the store could not be written.
+  virtual bool WriteSetting(TextView application, TextView section, TextView key,
+                            TextView value) = 0;
+};
+
+#ifdef _WIN32
+std::unique_ptr<SettingsStore> MakeRegistrySettingsStore();
+#else
+// The portable store: one INI-style file, rewritten atomically (temporary
+// file, then rename) on every write.
+std::unique_ptr<SettingsStore> MakeFileSettingsStore(const Text& path);
+#endif
+
+}  // namespace tavik
