@@ -23,6 +23,10 @@ struct DialogContext {
 // frmOption2: returns when the dialog has closed.
 void ShowOptionsDialog(const DialogContext& context);
 
+// cmdStartUp: puts "\TavikFMのショートカット.lnk" into the Startup folder
+// and tells the user how it went.
+void RegisterStartupShortcut(HWND owner);
+
 // frmAbout: returns when the dialog has closed.
 void ShowAboutDialog(HINSTANCE instance, HWND owner);
 
