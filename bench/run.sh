@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release) and runs them with the ODBC test
+# configuration, then prints the figures:
+#   reader MB/s (ParseExchangeBytes), decode MB/s,
+#   store patients/s: pooled, unpooled, one connection kept open.
+#
+#   bench/run.sh [benchmark flags, e.g. --benchmark_min_time=2]
+#
+# Environment:
+#   TAVIK_BENCH_BUILD  build folder (default build/bench, configured with the
+#                      preset "bench"; any other folder is configured with
+#                      CMAKE_BUILD_TYPE=Release)
+#   TAVIK_BENCH_ODBC   folder for the ODBC configuration and the SQLite file
+#                      (default <build>/odbc; <that>-nopool for the unpooled run)
+#
+# Pooling is a setting of the whole process and unixODBC takes it from
+# odbcinst.ini, so the store benchmark runs three times: pooled and kept-open
+# with the test configuration (Pooling=Yes), unpooled with a copy of
+# odbcinst.ini that says Pooling=No.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${TAVIK_BENCH_BUILD:-build/bench}"
+if [ "$build" = build/bench ]; then
+  cmake --preset bench >/dev/null
+else
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" -j2 --target bench_exchange_reader bench_patient_store
+
+results="$build/bench-results"
+mkdir -p "$results"
+odbc="${TAVIK_BENCH_ODBC:-$build/odbc}"
+eval "$(tools/odbc-test-env.sh "$odbc")"
+nopool="$odbc-nopool"
+mkdir -p "$nopool"
+sed 's/^Pooling=.*/Pooling=No/' "$ODBCSYSINI/odbcinst.ini" > "$nopool/odbcinst.ini"
+
+run() {  # name, then the command
+  local name="$1"
+  shift
+  echo "== $name"
+  "$@" --benchmark_out="$results/$name.json" --benchmark_out_format=json
+}
+
+run reader "$build/bench/bench_exchange_reader" "$@"
+run store-pooled "$build/bench/bench_patient_store" --mode=pooled "$@"
+ODBCSYSINI="$nopool" run store-unpooled "$build/bench/bench_patient_store" --mode=unpooled "$@"
+run store-kept-open "$build/bench/bench_patient_store" --mode=kept-open "$@"
+
+if command -v jq >/dev/null; then
+  echo
+  echo "== Summary (MB = 10^6 bytes)"
+  jq -r '.benchmarks[] | select(.bytes_per_second != null)
+         | "\(.name): \(.bytes_per_second / 1e6 | . * 10 | round / 10) MB/s"' "$results/reader.json"
+  for mode in pooled unpooled kept-open; do
+    jq -r '.benchmarks[] | "\(.name): \(.["patients/s"] | . * 10 | round / 10) patients/s"' \
+      "$results/store-$mode.json"
+  done
+fi
