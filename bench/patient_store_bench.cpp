@@ -25,17 +25,19 @@
 //   ODBCSYSINI=DIR bench_patient_store --mode=unpooled   # DIR/odbcinst.ini: Pooling=No
 //   bench_patient_store --mode=kept-open
 //
-// unixODBC pools every connection of a process whose odbcinst.ini says
-// Pooling=Yes (as the test configuration does), whatever the program asks
-// for, so the unpooled run needs an odbcinst.ini with Pooling=No; bench/run.sh
-// prepares one. The counter db_files_open_after tells whether closed
-// connections were in fact kept: 1 with pooling, 0 without.
+// unixODBC (2.3.11) decides pooling by odbcinst.ini alone: with Pooling=Yes
+// (as the test configuration says) it pools whatever the program asks for,
+// with Pooling=No it does not pool even when the program asks. So the
+// unpooled run needs an odbcinst.ini with Pooling=No; bench/run.sh prepares
+// one. The counter db_files_open_after tells whether closed connections were
+// in fact kept: 1 with pooling, 0 without.
 //
-// The SQLite3 ODBC driver has no wide entry points, and unixODBC hands it
-// each UTF-16 unit cut down to its low byte: Japanese text arrives garbled,
-// and a character whose low byte is 0 (U+3000, 一) ends the statement early.
-// So the patients stored here carry "X" for every character beyond ASCII:
-// the statements keep their length and the figures stay meaningful.
+// The SQLite3 ODBC driver has no wide entry points, so unixODBC converts the
+// statement text for it. With pooling on it cuts each UTF-16 unit down to its
+// low byte (whatever the locale): Japanese text arrives garbled, and a
+// character whose low byte is 0 (U+3000, 一) ends the statement early. So the
+// patients stored here carry "X" for every character beyond ASCII, in every
+// mode alike: the statements keep their length and the figures compare.
 //
 // Without TAVIK_TEST_ODBC=1 (set by tools/odbc-test-env.sh) nothing is run.
 #include <benchmark/benchmark.h>
