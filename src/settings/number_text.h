@@ -2,6 +2,9 @@
 // them: optional blanks around, optional sign, digits with optional group
 // separators, optional decimal part, optional exponent. An empty text is no
 // number; hexadecimal prefixes and currency signs are none either.
+// Blanks are space, tab and the full-width space U+3000; "," is always the
+// group separator (allowed only between two digits of the whole part) and
+// "." the decimal point, whatever the locale; exponents are e or E.
 #pragma once
 
 #include <cstdint>

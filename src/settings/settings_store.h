@@ -19,6 +19,10 @@ inline constexpr TextView kKeyFolda = u"Folda";
 inline constexpr TextView kKeyKosinTime = u"KosinTime";
 inline constexpr TextView kKeyVisible = u"Visible";
 
+// Names are compared without regard to case, as the registry compares
+// them (the portable store folds ASCII letters only). An empty application,
+// section or key names no entry: reading it gives the default, writing it
+// fails.
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;

@@ -1,0 +1,116 @@
+// The settings store in the registry, where the per-application settings
+// functions keep it: HKEY_CURRENT_USER\Software\VB and VBA Program
+// Settings\<application>\<section>, one REG_SZ value per key. The viewer
+// writes its entries there through the same functions, so its "Folda" is
+// found under its own application name.
+//
+// Reading opens the section's key for querying only: a missing application,
+// section or key yields the default and leaves the registry as it was.
+// Values of another type than REG_SZ count as absent. A stored text ends at
+// its first NUL or at the end of the data, whichever comes first, so values
+// written without a terminating NUL read correctly too.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/settings_store.h"
+
+namespace tavik {
+
+namespace {
+
+const wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
+
+std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end()); }
+
+class KeyHandle {
+ public:
+  KeyHandle() = default;
+  ~KeyHandle() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  KeyHandle(const KeyHandle&) = delete;
+  KeyHandle& operator=(const KeyHandle&) = delete;
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+class RegistrySettingsStore final : public SettingsStore {
+ public:
+  Text ReadSetting(TextView application, TextView section, TextView key,
+                   TextView default_value) override {
+    if (!Addressable(application, section, key)) return Text(default_value);
+    KeyHandle handle;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0,
+                      KEY_QUERY_VALUE, handle.out()) != ERROR_SUCCESS) {
+      return Text(default_value);
+    }
+    std::optional<Text> stored = QueryText(handle.get(), Wide(key));
+    return stored ? *std::move(stored) : Text(default_value);
+  }
+
+  bool WriteSetting(TextView application, TextView section, TextView key, TextView value) override {
+    if (!Addressable(application, section, key)) return false;
+    // The data is the text and its terminating NUL; its size must fit a DWORD.
+    if (value.size() >= (MAXDWORD / sizeof(wchar_t)) - 1) return false;
+    KeyHandle handle;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, handle.out(),
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    const std::wstring data = Wide(value);
+    const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(handle.get(), Wide(key).c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()), bytes) == ERROR_SUCCESS;
+  }
+
+ private:
+  // Names the store cannot address: an empty application or section would
+  // name another key, an empty key the key's unnamed value.
+  static bool Addressable(TextView application, TextView section, TextView key) {
+    return !application.empty() && !section.empty() && !key.empty();
+  }
+
+  static std::wstring SectionPath(TextView application, TextView section) {
+    return kSettingsRoot + Wide(application) + L"\\" + Wide(section);
+  }
+
+  static std::optional<Text> QueryText(HKEY key, const std::wstring& name) {
+    std::vector<BYTE> data;
+    // The value may grow between asking for its size and reading it.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+      DWORD type = 0;
+      DWORD size = 0;
+      LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+      if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+      data.assign(static_cast<std::size_t>(size) + sizeof(wchar_t), 0);
+      DWORD capacity = size;
+      status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &capacity);
+      if (status == ERROR_MORE_DATA) continue;
+      if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+      Text text;
+      text.reserve(capacity / sizeof(char16_t));
+      for (DWORD at = 0; at + 1 < capacity; at += 2) {
+        const auto unit = static_cast<char16_t>(data[at] | (data[at + 1] << 8));
+        if (unit == u'\0') break;
+        text.push_back(unit);
+      }
+      return text;
+    }
+    return std::nullopt;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<SettingsStore> MakeRegistrySettingsStore() {
+  return std::make_unique<RegistrySettingsStore>();
+}
+
+}  // namespace tavik
