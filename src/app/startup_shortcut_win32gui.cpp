@@ -1,8 +1,104 @@
-// The start-up shortcut: not built yet.
+// cmdStartUp: a shortcut to the program in the user's Startup folder, so
+// that Windows starts it at logon. One-way: nothing removes it again.
+#include <windows.h>
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
 #include "dialogs/dialogs_win32gui.h"
+#include "dialogs/options_window_win32gui.h"
 
 namespace tavik {
 
-void RegisterStartupShortcut(HWND) {}
+namespace {
+
+namespace dw = dialog_window;
+
+inline constexpr TextView kShortcutName = u"\\TavikFMのショートカット.lnk";
+inline constexpr TextView kTargetName = u"\\tavikFM.exe";
+inline constexpr TextView kRegistered = u"ｽﾀｰﾄｱｯﾌﾟに登録しました";
+inline constexpr TextView kNotRegistered = u"ｽﾀｰﾄｱｯﾌﾟ登録に失敗しました";
+
+// COM for the length of one operation. A thread already in another
+// apartment model (RPC_E_CHANGED_MODE) can use COM as it is, and must not
+// be uninitialised by us.
+class ComScope {
+ public:
+  ComScope() {
+    const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    usable_ = SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
+    owned_ = SUCCEEDED(result);  // S_OK and S_FALSE both want their CoUninitialize
+  }
+  ~ComScope() {
+    if (owned_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  bool usable() const { return usable_; }
+
+ private:
+  bool usable_ = false;
+  bool owned_ = false;
+};
+
+// One interface pointer, released when it goes out of scope.
+template <typename Interface>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() {
+    if (pointer_ != nullptr) pointer_->Release();
+  }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  Interface* operator->() const { return pointer_; }
+  void** out() { return reinterpret_cast<void**>(&pointer_); }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
+// The Startup folder as the shell reports it; empty on failure.
+Text StartupFolder() {
+  PWSTR folder = nullptr;
+  const HRESULT result = SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &folder);
+  Text path;
+  if (SUCCEEDED(result) && folder != nullptr) path = dw::FromW(folder);
+  CoTaskMemFree(folder);
+  return path;
+}
+
+// Steps 2 to 6: the shortcut written, or false at the first failure.
+bool SaveStartupShortcut() {
+  const Text program_folder = dw::ExecutableFolderPath();
+  if (program_folder.empty()) return false;
+  // The target's name is fixed, whatever the running executable is called.
+  const Text target = program_folder + Text(kTargetName);
+
+  ComScope com;  // declared before the objects: released after them
+  if (!com.usable()) return false;
+  const Text startup = StartupFolder();
+  if (startup.empty()) return false;
+  const Text shortcut = startup + Text(kShortcutName);
+
+  ComRef<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out()))) {
+    return false;
+  }
+  // Only the target: no arguments, working folder, icon, description, hot
+  // key or window style.
+  if (FAILED(link->SetPath(dw::W(target)))) return false;
+  ComRef<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.out()))) return false;
+  return SUCCEEDED(file->Save(dw::W(shortcut), TRUE));
+}
+
+}  // namespace
+
+void RegisterStartupShortcut(HWND owner) {
+  const bool saved = SaveStartupShortcut();
+  dw::ShowProgramMessage(owner, Text(saved ? kRegistered : kNotRegistered));
+}
 
 }  // namespace tavik
