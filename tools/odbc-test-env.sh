@@ -7,6 +7,11 @@
 #   FileMaker5NoFile   SQLite3 ODBC on a file that does not exist (never created)
 #   FileMaker5NoTable  SQLite3 ODBC on DIR/notable.fp5 (no table)
 #   FileMaker5PG       PostgreSQL ODBC on 127.0.0.1:$TAVIK_PG_PORT (when set)
+#
+# The Debian SQLite3 driver is ANSI-only: unixODBC converts the program's
+# wide strings through the codeset of the process's LC_CTYPE, so native
+# programs set a UTF-8 LC_CTYPE first (see UseUtf8Locale in
+# src/patientdb/odbc.h); under Wine the Japanese UTF-8 locale does it.
 set -euo pipefail
 dir="${1:?usage: odbc-test-env.sh DIR}"
 mkdir -p "$dir"

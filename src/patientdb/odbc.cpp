@@ -1,5 +1,6 @@
 #include "patientdb/odbc.h"
 
+#include <clocale>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,12 @@ void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStag
 }
 
 }  // namespace
+
+void UseUtf8Locale() {
+#ifndef _WIN32
+  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "");
+#endif
+}
 
 Environment::Environment(bool pooling) {
   if (pooling) {

@@ -38,6 +38,13 @@ class DatabaseError : public std::runtime_error {
 
 namespace odbc {
 
+// unixODBC hands wide strings to ANSI-only drivers (Debian's SQLite3
+// driver is one) converted through the codeset of the process's LC_CTYPE,
+// which is ASCII until the program picks a locale. Native programs call
+// this once at start so that Japanese text survives; on Windows and under
+// Wine it does nothing.
+void UseUtf8Locale();
+
 class Environment;
 class Connection;
 
