@@ -14,14 +14,21 @@ tavik_locale() {
     fi
     export LOCPATH="$dir"
   fi
-  export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+  # Through env, not the shell's own variables: bash itself would warn
+  # when the locale lives only under LOCPATH.
+  export TAVIK_LOCALE_ENV="LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8"
+}
+# Runs a command with the Japanese locale.
+tavik_ja() {
+  # shellcheck disable=SC2086
+  env $TAVIK_LOCALE_ENV "$@"
 }
 tavik_wine_prefix() {
   tavik_locale
   export WINEPREFIX="${TAVIK_WINEPREFIX:-/tmp/tavik-wine-$(id -u)}"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    tavik_ja wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
 }

@@ -8,4 +8,4 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=tools/wine-env.sh
 source "$here/wine-env.sh"
 tavik_wine_prefix
-exec wine "$@"
+exec env $TAVIK_LOCALE_ENV wine "$@"
