@@ -4,6 +4,7 @@
 // thread finds them and posts what a user would do.
 #include <windows.h>
 
+#include <imm.h>
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
@@ -210,6 +211,12 @@ void PickDrive(HWND picker, const char* letter) {
   PostMessageW(picker, WM_COMMAND, MAKEWPARAM(kIdDrive1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
+// Opens the picker from a browse button and waits for it.
+HWND Browse(HWND dialog, int button) {
+  PostClick(dialog, button);
+  return WaitFor(PickerWindow);
+}
+
 // Closes whatever a failed step left open, innermost first.
 void CloseAny() {
   if (HWND box = FindWindowW(L"#32770", L"TavikFM")) PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -277,7 +284,9 @@ std::string StoredKosinTime() {
 
 // ---------------------------------------------------------------- fixture
 
-constexpr UINT kOpenAgain = WM_APP + 1;
+constexpr UINT kOpenAgain = WM_APP + 1;     // opens the options dialog once more
+constexpr UINT kHasInputContext = WM_APP + 2;  // 1 when the window (lparam) has an input context
+constexpr UINT kQuit = WM_APP + 3;           // PostQuitMessage, as the main window's WM_DESTROY does
 
 // The main window as the dialogs see it: owner of the options dialog, with
 // a running timer (Timer1) whose ticks are counted.
@@ -325,7 +334,22 @@ class DialogsTest : public testing::Test {
   static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* test = reinterpret_cast<DialogsTest*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (test != nullptr && message == WM_TIMER) {
+      // The intake's stand-in: which exchange folder this tick works in.
+      {
+        std::lock_guard<std::mutex> lock(test->tick_mutex_);
+        test->tick_folder_ = test->values_.ExchangeFolder;
+      }
       ++test->ticks_;
+      return 0;
+    }
+    if (message == kHasInputContext) {
+      HWND window = reinterpret_cast<HWND>(lparam);
+      HIMC context = ImmGetContext(window);
+      if (context != nullptr) ImmReleaseContext(window, context);
+      return context != nullptr ? 1 : 0;
+    }
+    if (message == kQuit) {
+      PostQuitMessage(7);
       return 0;
     }
     if (test != nullptr && message == kOpenAgain) {
@@ -361,6 +385,12 @@ class DialogsTest : public testing::Test {
     Run([this] { ShowOptionsDialog(context_); }, drive);
   }
 
+  // The exchange folder of the last tick.
+  std::string TickFolder() {
+    std::lock_guard<std::mutex> lock(tick_mutex_);
+    return Utf8(tick_folder_);
+  }
+
   // The timer keeps ticking while whatever is open stays open.
   void ExpectTicking() {
     const int before = ticks_;
@@ -375,6 +405,8 @@ class DialogsTest : public testing::Test {
   DialogContext context_;
   std::vector<std::int32_t> timer_calls_;
   std::atomic<int> ticks_{0};
+  std::mutex tick_mutex_;
+  Text tick_folder_;
   std::atomic<int> second_openings_returned_{0};
 };
 
@@ -622,13 +654,49 @@ TEST_F(DialogsTest, ASecondOpeningWhileOneIsUpOnlyBringsTheFirstForward) {
   });
 }
 
-// ---------------------------------------------------------------- frmPictFolda
-
-// Opens the picker from a browse button and waits for it.
-HWND Browse(HWND dialog, int button) {
-  PostClick(dialog, button);
-  return WaitFor(PickerWindow);
+TEST_F(DialogsTest, TheIntervalBoxAndTxtFoldaHaveNoInputMethod) {
+  RunOptions([&] {
+    HWND dialog = WaitFor(OptionsWindow);
+    ASSERT_NE(dialog, nullptr);
+    auto has_context = [&](int id) {
+      return SendMessageW(owner_, kHasInputContext, 0, reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != 0;
+    };
+    EXPECT_FALSE(has_context(kIdTxtKosinTime));
+    EXPECT_FALSE(has_context(kIdTxtFolda));
+    EXPECT_TRUE(has_context(kIdTxtBackupFolda)) << "a box left alone keeps its input method";
+    PostClick(dialog, kIdOptionsCmdCancel);
+  });
 }
+
+TEST_F(DialogsTest, AQuitWhileTheDialogIsOpenClosesItAndReachesTheOuterLoop) {
+  RunOptions([&] {
+    HWND dialog = WaitFor(OptionsWindow);
+    ASSERT_NE(dialog, nullptr);
+    HWND picker = Browse(dialog, kIdCmdFolda);
+    ASSERT_NE(picker, nullptr);
+    PostMessageW(owner_, kQuit, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker) && !IsWindow(dialog); }));
+  });
+  MSG message{};
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_QUIT posted again";
+  EXPECT_EQ(message.wParam, 7u);
+  EXPECT_TRUE(IsWindowEnabled(owner_));
+  EXPECT_EQ(StoredKosinTime(), "777");
+}
+
+TEST_F(DialogsTest, ClosingTheMainWindowWhileTheDialogIsOpenEndsTheDialog) {
+  RunOptions([&] {
+    HWND dialog = WaitFor(OptionsWindow);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(owner_, WM_CLOSE, 0, 0);  // the main window goes, and its owned windows with it
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  });
+  EXPECT_FALSE(IsWindow(owner_));
+  owner_ = nullptr;
+  EXPECT_TRUE(timer_calls_.empty());
+}
+
+// ---------------------------------------------------------------- frmPictFolda
 
 TEST_F(DialogsTest, PickerIsLaidOutAsAFixedDialogOwnedByTheOptionsDialog) {
   RunOptions([&] {
@@ -662,6 +730,13 @@ TEST_F(DialogsTest, PickerIsLaidOutAsAFixedDialogOwnedByTheOptionsDialog) {
     EXPECT_EQ(list.left, Twips(240));
     EXPECT_EQ(list.right - list.left, Twips(2412));
     ExpectTicking();
+    // Enter and Escape in the folder tree press neither button.
+    HWND dir1 = GetDlgItem(picker, kIdDir1);
+    SingleClickEntry(dir1, "Filemk");
+    PostKey(dir1, VK_RETURN);
+    PostKey(dir1, VK_ESCAPE);
+    Sleep(400);
+    EXPECT_TRUE(IsWindowVisible(picker));
     PostClick(picker, kIdPickerCmdCancel);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }));
@@ -695,6 +770,9 @@ TEST_F(DialogsTest, PickingASubfolderByDoubleClickFillsTxtFoldaAndTheExchangeFol
     PostClick(picker, kIdPickerCmdOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
     EXPECT_EQ(TextOf(dialog, kIdTxtFolda), Utf8(exchange + L"\\sub2")) << "the open folder, not the highlighted one";
+    EXPECT_TRUE(WaitUntil([&] { return TickFolder() == Utf8(exchange + L"\\sub2"); }))
+        << "the next tick works in the new folder while the dialog is still open";
+    EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(TextOf(dialog, kIdTxtBackupFolda), "");
     PostClick(dialog, kIdOptionsCmdCancel);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
@@ -853,6 +931,57 @@ TEST_F(DialogsTest, PickingADriveThatCannotBeReadSendsTheListBackAndLeavesTheTre
     }
     PostClick(dialog, kIdOptionsCmdCancel);
   });
+}
+
+// ---------------------------------------------------------------- screenshots
+
+// Not a test: run by screenshots.sh, which photographs each dialog when
+// its ".ready" file names the window's place and answers with ".done".
+std::wstring ShotFile(const char* name) {
+  char unix_dir[1024] = {};
+  GetEnvironmentVariableA("TAVIK_SHOT_DIR", unix_dir, sizeof unix_dir);
+  std::wstring dir = L"Z:" + Wide(unix_dir);
+  std::replace(dir.begin(), dir.end(), L'/', L'\\');
+  return dir + L"\\" + Wide(name);
+}
+
+void Photograph(HWND window, const char* name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(500);
+  RECT place{};
+  GetWindowRect(window, &place);
+  const std::string line = std::to_string(place.right - place.left) + "x" + std::to_string(place.bottom - place.top) +
+                           "+" + std::to_string(place.left) + "+" + std::to_string(place.top) + "\n";
+  const std::wstring ready = ShotFile((std::string(name) + ".ready").c_str());
+  HANDLE file = CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+  const std::wstring done = ShotFile((std::string(name) + ".done").c_str());
+  for (int waited = 0; waited < 30000 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 50) {
+    Sleep(50);
+  }
+}
+
+TEST_F(DialogsTest, DISABLED_Screenshots) {
+  const std::wstring base = L"C:\\TavikView";
+  for (const wchar_t* folder : {L"", L"\\Filemk", L"\\Filemk\\backup", L"\\Filemk\\データ", L"\\Filemk\\old"}) {
+    CreateDirectoryW((base + folder).c_str(), nullptr);
+  }
+  values_.ExchangeFolder = ToText(base + L"\\Filemk");
+  RunOptions([&] {
+    HWND dialog = WaitFor(OptionsWindow);
+    ASSERT_NE(dialog, nullptr);
+    Photograph(dialog, "options-dialog");
+    HWND picker = Browse(dialog, kIdCmdFolda);
+    ASSERT_NE(picker, nullptr);
+    Photograph(picker, "folder-picker");
+    PostClick(picker, kIdPickerCmdCancel);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    PostClick(dialog, kIdOptionsCmdCancel);
+  });
+  RemoveTree(base);
 }
 
 // ---------------------------------------------------------------- cmdStartUp
