@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -84,6 +85,21 @@ bool TipFieldAsAgreed(const char* tip) {
   for (int i = 8; i < 64; ++i) {
     if (tip[i] != ' ') return false;
   }
+  return true;
+}
+
+// Test hook: TAVIKFM_TEST_TRAY_FAILURES=N (with the test log on) lets the
+// first N NIM_ADD calls fail as they do before the shell is up at logon.
+bool SimulatedShellNotReady() {
+  static int remaining = -1;
+  if (remaining < 0) {
+    remaining = 0;
+    wchar_t value[16];
+    const DWORD length = GetEnvironmentVariableW(L"TAVIKFM_TEST_TRAY_FAILURES", value, 16);
+    if (TestLogEnabled() && length > 0 && length < 16) remaining = _wtoi(value);
+  }
+  if (remaining <= 0) return false;
+  --remaining;
   return true;
 }
 
@@ -379,7 +395,12 @@ void MainWindow::RemoveTrayIcon() {
 }
 
 bool MainWindow::TrayCall(DWORD action) {
-  const BOOL done = Shell_NotifyIconA(action, &tray_icon_);
+  BOOL done = FALSE;
+  if (action == NIM_ADD && SimulatedShellNotReady()) {
+    TestLog("tray NIM_ADD simulated shell not ready");
+    return false;
+  }
+  done = Shell_NotifyIconA(action, &tray_icon_);
   if (TestLogEnabled()) {
     TestLog(std::string("tray ") + TrayActionName(action) + (done ? " ok" : " failed") +
             " cbSize=" + std::to_string(tray_icon_.cbSize) + " uID=" +
