@@ -274,6 +274,8 @@ ProgramUnderTest::~ProgramUnderTest() {
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
   }
+  DeleteSetting(L"TavikFM", L"KosinTime");
+  DeleteSetting(L"TavikFM", L"Visible");
   RemoveTree(root_);
 }
 
