@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -231,20 +232,32 @@ TEST_F(Gui, DialogsFromThePopupOpenWithoutShowingAHiddenMainWindow) {
   EXPECT_TRUE(program.Close());
 }
 
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> AllTopLevelWindows() {
+  std::vector<HWND> all;
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+// ENDSESSION_LOGOFF as the message carries it.
+LPARAM LogoffFlag() {
+  const ULONG_PTR flag = ENDSESSION_LOGOFF;
+  LPARAM value = 0;
+  std::memcpy(&value, &flag, sizeof(value));
+  return value;
+}
+
 // The help engine's own question about a missing file, if it shows one:
 // answered "No". Returns the question's text.
 std::string DismissHelpEngineQuestion(const std::wstring& help_file) {
   std::string text;
   WaitUntil(
       [&] {
-        std::vector<HWND> all;
-        EnumWindows(
-            [](HWND window, LPARAM list) {
-              reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&all));
-        for (HWND window : all) {
+        for (HWND window : AllTopLevelWindows()) {
           if (ClassName(window) != L"#32770" || !IsWindowVisible(window)) continue;
           for (const std::wstring& child : ChildTexts(window)) {
             if (child.find(help_file) == std::wstring::npos) continue;
@@ -309,9 +322,9 @@ INSTANTIATE_TEST_SUITE_P(
                  [](HWND main) { PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_POP_EXIT, 0), 0); }},
         ExitPath{"logging off", [](HWND main) {
                    DWORD_PTR result = 0;
-                   SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                   SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, LogoffFlag(), SMTO_NORMAL,
                                        10000, &result);
-                   SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                   SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, LogoffFlag(), SMTO_NORMAL,
                                        10000, &result);
                  }}),
     [](const auto& row) { return "Path" + std::to_string(row.index); });
