@@ -13,11 +13,15 @@ cd "$root"
 bash scripts/install-deps.sh
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tavik-ccache}"
 
+mkdir -p build
 for preset in linux windows-x64 windows-x86; do
   echo "== build $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -- --no-print-directory 2>&1 | grep -vE '^\[ *[0-9]+%\]|^(Consolidate|Scanning|Built target)' || true
-  [ "${PIPESTATUS[0]}" = 0 ] || { echo "build of $preset failed"; exit 1; }
+  if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"build/$preset.log" 2>&1; then
+    grep -E "error|warning" "build/$preset.log" | head -50
+    tail -n 20 "build/$preset.log"
+    echo "build of $preset failed"
+    exit 1
+  fi
 done
 
 work="$(mktemp -d /tmp/tavik-test.XXXXXX)"
@@ -42,32 +46,40 @@ Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
 
+logs="$root/build/test-logs"
+mkdir -p "$logs"
+status=0
+# Totals from GoogleTest's own summaries ("[  PASSED  ] N tests.",
+# "[  FAILED  ] N tests, listed below:"), plus CTest tests that are no
+# GoogleTest program and failed.
 passed=0
 failed=0
-count() {  # adds the counts of a ctest log to the totals
-  local total fails
-  total=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2/p' "$1" | tail -n 1)
-  fails=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1/p' "$1" | tail -n 1)
-  total=${total:-0}; fails=${fails:-1}
-  passed=$((passed + total - fails))
-  failed=$((failed + fails))
+count() {
+  local p f
+  # ctest -V puts "N: " in front of each line of test N.
+  p=$(sed -n 's/^\([0-9]*: \)\?\[  PASSED  \] \([0-9]*\) tests\?\..*/\2/p' "$1" | awk '{s+=$1} END {print s+0}')
+  f=$(sed -n 's/^\([0-9]*: \)\?\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\2/p' "$1" | awk '{s+=$1} END {print s+0}')
+  passed=$((passed + ${p:-0}))
+  failed=$((failed + ${f:-0}))
+  if ! grep -q "100% tests passed" "$1" && [ "${f:-0}" = 0 ]; then failed=$((failed + 1)); fi
+}
+show() {  # the end of each test program's report
+  grep -E "^([0-9]+: )?\[  (PASSED|FAILED|SKIPPED) +\]|tests passed|^[0-9]+/[0-9]+ Test" "$1" || true
 }
 
-echo "== native tests"
-status=0
-(cd build/linux && ctest --output-on-failure --timeout 300) >"$work/native.log" 2>&1 || status=1
-grep -E "tests passed|\(Failed\)|\*\*\*" "$work/native.log" || true
-[ $status = 0 ] || sed -n '/Failed\|Failure\|Error/,+20p' "$work/native.log" | head -200
-count "$work/native.log"
+echo "== native tests (ASan + UBSan)"
+(cd build/linux && ctest -V --timeout 900) >"$logs/native.log" 2>&1 || status=1
+show "$logs/native.log"
+count "$logs/native.log"
 
 echo "== Windows tests under Wine (LC_ALL=ja_JP.UTF-8, code page 932)"
 source tools/wine-env.sh
 export TAVIK_WINEPREFIX="$work/wine-template"
 tavik_wine_prefix
-(cd build/windows-x64 && ctest --output-on-failure --timeout 900) >"$work/wine.log" 2>&1 || status=1
-grep -E "tests passed|\(Failed\)|PASSED|FAILED" "$work/wine.log" || true
-grep -q "tests failed out of" "$work/wine.log" || sed -n '1,200p' "$work/wine.log"
-count "$work/wine.log"
+(cd build/windows-x64 && ctest -V --timeout 900) >"$logs/wine.log" 2>&1 || status=1
+show "$logs/wine.log"
+count "$logs/wine.log"
+[ $status = 0 ] || echo "full reports: $logs/native.log, $logs/wine.log"
 
 echo "tests: $passed passed, $failed failed"
 [ $status = 0 ] && [ $failed = 0 ]
