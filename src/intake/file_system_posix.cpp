@@ -17,17 +17,12 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "common/native_path_posix.h"
 #include "intake/file_system.h"
 
 namespace tavik {
 
 namespace {
-
-std::string NativePath(const Text& path) {
-  std::string native = ToUtf8(path);
-  std::replace(native.begin(), native.end(), '\\', '/');
-  return native;
-}
 
 class PosixFileSystem final : public FileSystem {
  public:

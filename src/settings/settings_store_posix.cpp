@@ -37,17 +37,12 @@
 #include <string>
 #include <vector>
 
+#include "common/native_path_posix.h"
 #include "settings/settings_store.h"
 
 namespace tavik {
 
 namespace {
-
-std::string NativePath(const Text& path) {
-  std::string native = ToUtf8(path);
-  std::replace(native.begin(), native.end(), '\\', '/');
-  return native;
-}
 
 // --- Line encoding ---------------------------------------------------------
 
