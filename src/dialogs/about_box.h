@@ -18,7 +18,7 @@ Text AboutVersionLine(const ProgramVersion& version);
 
 inline constexpr TextView kAboutDesignCaption = u"ﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr TextView kAboutDescription =
-    u"TavikViewから受け取った患者情報をファイルメーカーのデータベースに登録します。";
+    u"TavikViewから受け取った患者情報をファイルメーカーに登録します。";
 inline constexpr TextView kAboutTitleFont = u"ＭＳ Ｐゴシック";
 inline constexpr TextView kAboutOk = u"OK";
 
