@@ -2,7 +2,9 @@
 # Builds the benchmarks (Release) and runs them with the ODBC test
 # configuration, then prints the figures:
 #   reader MB/s (ParseExchangeBytes), decode MB/s,
-#   store patients/s: pooled, unpooled, one connection kept open.
+#   store patients/s: pooled, unpooled, one connection kept open,
+#   intake files/s for a backlog of 1,000 and of 10,000 patient files and
+#   the ratio of their tick times (10 when linear), idle tick CPU µs.
 #
 #   bench/run.sh [benchmark flags, e.g. --benchmark_min_time=2]
 #
@@ -26,7 +28,7 @@ if [ "$build" = build/bench ]; then
 else
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" -j2 --target bench_exchange_reader bench_patient_store
+cmake --build "$build" -j2 --target bench_exchange_reader bench_patient_store bench_intake
 
 results="$build/bench-results"
 mkdir -p "$results"
@@ -47,6 +49,7 @@ run reader "$build/bench/bench_exchange_reader" "$@"
 run store-pooled "$build/bench/bench_patient_store" --mode=pooled "$@"
 ODBCSYSINI="$nopool" run store-unpooled "$build/bench/bench_patient_store" --mode=unpooled "$@"
 run store-kept-open "$build/bench/bench_patient_store" --mode=kept-open "$@"
+run intake "$build/bench/bench_intake" "$@"
 
 if command -v jq >/dev/null; then
   echo
@@ -57,4 +60,21 @@ if command -v jq >/dev/null; then
     jq -r '.benchmarks[] | "\(.name): \(.["patients/s"] | . * 10 | round / 10) patients/s"' \
       "$results/store-$mode.json"
   done
+  # Runs that stopped on an error carry no counters and are left out. With
+  # --benchmark_repetitions each run and the mean are printed; the ratio
+  # takes the means.
+  shown='.benchmarks[] | select((.error_occurred // false) | not)
+         | select(.run_type != "aggregate" or .aggregate_name == "mean")'
+  jq -r "$shown"' | select(.name | startswith("Backlog/"))
+         | "\(.name): \(.["files/s"] | . * 10 | round / 10) files/s, \(.tick_s | . * 1000 | round / 1000) s a tick"' \
+    "$results/intake.json"
+  # Real time is mostly waiting for the database file's syncs and varies
+  # with the disk; the CPU time ratio shows the work itself.
+  jq -r "[$shown"' | select(.name | startswith("Backlog/"))
+          | {key: (.name | split("/")[1]), value: {real: .real_time, cpu: .cpu_time}}] | from_entries
+         | select(.["1000"] != null and .["10000"] != null)
+         | "Backlog tick 10000/1000 (linear: 10): real time \(.["10000"].real / .["1000"].real | . * 100 | round / 100), CPU time \(.["10000"].cpu / .["1000"].cpu | . * 100 | round / 100)"' \
+    "$results/intake.json"
+  jq -r "$shown"' | select(.name | startswith("IdleTick/"))
+         | "\(.name): \(.cpu_time | . * 10 | round / 10) \(.time_unit) CPU a tick"' "$results/intake.json"
 fi
