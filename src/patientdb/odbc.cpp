@@ -67,6 +67,10 @@ void UseUtf8Locale() {
 #endif
 }
 
+void OpenAndDropFirstConnection(Environment& environment, TextView data_source) {
+  Connection first(environment, data_source, u"", u"");
+}
+
 Environment::Environment(bool pooling) {
   if (pooling) {
     // Process-wide; must come before the environment is allocated. A

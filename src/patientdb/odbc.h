@@ -38,6 +38,9 @@ class DatabaseError : public std::runtime_error {
 
 namespace odbc {
 
+class Environment;
+class Connection;
+
 // unixODBC hands wide strings to ANSI-only drivers (Debian's SQLite3
 // driver is one) converted through the codeset of the process's LC_CTYPE,
 // which is ASCII until the program picks a locale. Native programs call
@@ -45,8 +48,11 @@ namespace odbc {
 // Wine it does nothing.
 void UseUtf8Locale();
 
-class Environment;
-class Connection;
+// unixODBC 2.3.11 narrows the wide text of the first connection a process
+// makes to an ANSI-only driver unit by unit (each UTF-16 unit cut to its
+// low byte); later connections convert properly. Tools and tests that
+// arrange tables with Japanese text open and drop one connection first.
+void OpenAndDropFirstConnection(Environment& environment, TextView data_source);
 
 // One result set, or one statement to execute.
 class Statement {
