@@ -1,6 +1,7 @@
 #include "app/main_window_win32gui.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -103,6 +104,19 @@ bool SimulatedShellNotReady() {
   return true;
 }
 
+// Test hook (with the test log on): the process's own memory figures.
+void LogMemory() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof(counters);
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof(counters))) {
+    return;
+  }
+  TestLog("memory private=" + std::to_string(counters.PrivateUsage / 1024) +
+          " workingset=" + std::to_string(counters.WorkingSetSize / 1024) +
+          " pagefile=" + std::to_string(counters.PagefileUsage / 1024));
+}
+
 }  // namespace
 
 Text ExecutableFolder() {
@@ -184,6 +198,7 @@ bool MainWindow::Create() {
   }
   form_.Form_Load();
   TestLog("loaded");
+  if (TestLogEnabled()) LogMemory();
   return true;
 }
 
@@ -230,6 +245,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       if (wparam == kTimer1) {
         form_.Timer1_Timer();
+        if (TestLogEnabled() && ++ticks_ % 60 == 0) LogMemory();
       } else if (wparam == kTrayRetryTimer) {
         AddTrayIconOrRetry();
       }

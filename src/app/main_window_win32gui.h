@@ -77,6 +77,7 @@ class MainWindow final : public MainWindowPort {
   NOTIFYICONDATAA tray_icon_{};
   bool tray_up_ = false;
   bool unloaded_ = false;
+  unsigned long ticks_ = 0;
 };
 
 }  // namespace tavik

@@ -2,8 +2,9 @@
 // until the tray icon is up, and its private memory (PrivateUsage) at
 // start and while it ticks with the viewer simulator dropping patients.
 //
-//   tavik_app_measure [SECONDS] [INTERVAL_MS]
+//   tavik_app_measure [SECONDS] [INTERVAL_MS] [idle]
 //
+// With "idle" no patients are dropped: only empty ticks.
 // Uses the data source "FileMaker5" of the environment (ODBCINI and
 // ODBCSYSINI, see tools/odbc-test-env.sh) and needs an X display.
 #include <windows.h>
@@ -33,6 +34,15 @@ double PrivateKiB(HANDLE process) {
   return static_cast<double>(counters.PrivateUsage) / 1024.0;
 }
 
+// The program's own last report of its memory (test log).
+std::string LastMemoryLine(const ProgramUnderTest& program) {
+  std::string last = "(none)";
+  for (const auto& line : program.Log()) {
+    if (line.rfind("memory ", 0) == 0) last = line;
+  }
+  return last;
+}
+
 double WorkingSetKiB(HANDLE process) {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof(counters);
@@ -45,6 +55,7 @@ double WorkingSetKiB(HANDLE process) {
 int wmain(int argc, wchar_t** argv) {
   const int seconds = argc > 1 ? _wtoi(argv[1]) : 600;
   const std::wstring interval = argc > 2 ? argv[2] : L"1000";
+  const bool idle = argc > 3 && std::wstring(argv[3]) == L"idle";
   ProgramUnderTest program;
   WriteSetting(L"TavikFM", L"KosinTime", interval);
   const auto started = Clock::now();
@@ -72,8 +83,8 @@ int wmain(int argc, wchar_t** argv) {
               loaded_ms);
   std::this_thread::sleep_for(std::chrono::seconds(2));
   const double start_private = PrivateKiB(program.process());
-  std::printf("t=0s private %.0f KiB working set %.0f KiB\n", start_private,
-              WorkingSetKiB(program.process()));
+  std::printf("t=0s private %.0f KiB working set %.0f KiB; own report: %s\n", start_private,
+              WorkingSetKiB(program.process()), LastMemoryLine(program).c_str());
   std::fflush(stdout);
 
   int chart = 800001;
@@ -81,9 +92,11 @@ int wmain(int argc, wchar_t** argv) {
   const auto end = Clock::now() + std::chrono::seconds(seconds);
   auto next_report = Clock::now() + std::chrono::seconds(60);
   while (Clock::now() < end) {
-    PROCESS_INFORMATION viewer = StartProcess(L"\"" + ViewerSimExe() + L"\" --dir \"" +
-                                              program.exchange_folder() + L"\" --count 5 --first " +
-                                              std::to_wstring(chart));
+    PROCESS_INFORMATION viewer{};
+    if (!idle) viewer = StartProcess(L"\"" + ViewerSimExe() + L"\" --dir \"" +
+                                                  program.exchange_folder() + L"\" --count 5 --first " +
+                                                  std::to_wstring(chart),
+                                              true);
     if (viewer.hProcess != nullptr) {
       WaitForSingleObject(viewer.hProcess, 30000);
       CloseHandle(viewer.hProcess);
@@ -96,19 +109,21 @@ int wmain(int argc, wchar_t** argv) {
       next_report += std::chrono::seconds(60);
       const auto elapsed =
           std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count();
-      std::printf("t=%llds private %.0f KiB working set %.0f KiB, %d files dropped, %zu left\n",
+      std::printf("t=%llds private %.0f KiB working set %.0f KiB, %d files dropped, %zu left; "
+                  "own report: %s\n",
                   static_cast<long long>(elapsed), PrivateKiB(program.process()),
                   WorkingSetKiB(program.process()), dropped,
-                  ListFiles(program.exchange_folder(), L"*.fmr").size());
+                  ListFiles(program.exchange_folder(), L"*.fmr").size(),
+                  LastMemoryLine(program).c_str());
       std::fflush(stdout);
     }
   }
   std::this_thread::sleep_for(std::chrono::seconds(3));
   const double end_private = PrivateKiB(program.process());
   std::printf("end: private %.0f KiB (start %.0f KiB, change %+.0f KiB), %d files dropped, %zu "
-              "backups\n",
+              "backups; own report: %s\n",
               end_private, start_private, end_private - start_private, dropped,
-              ListFiles(program.exchange_folder(), L"*.bak").size());
+              ListFiles(program.exchange_folder(), L"*.bak").size(), LastMemoryLine(program).c_str());
   program.Close();
   return 0;
 }

@@ -224,16 +224,25 @@ std::optional<std::wstring> MessageBoxText(HWND box) {
 
 void PressOk(HWND box) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
-PROCESS_INFORMATION StartProcess(const std::wstring& command_line) {
+PROCESS_INFORMATION StartProcess(const std::wstring& command_line, bool quiet) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  HANDLE nowhere = INVALID_HANDLE_VALUE;
+  if (quiet) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    nowhere = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                          OPEN_EXISTING, 0, nullptr);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = nowhere;
+    startup.hStdError = nowhere;
+  }
   PROCESS_INFORMATION process{};
   std::wstring line = command_line;
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return PROCESS_INFORMATION{};
-  }
-  return process;
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, quiet ? TRUE : FALSE, 0,
+                                      nullptr, nullptr, &startup, &process);
+  if (nowhere != INVALID_HANDLE_VALUE) CloseHandle(nowhere);
+  return started ? process : PROCESS_INFORMATION{};
 }
 
 ProgramUnderTest::ProgramUnderTest() {

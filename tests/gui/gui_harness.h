@@ -102,6 +102,7 @@ void ResetPatientTable();
 std::vector<std::string> StoredCharts();
 
 // Starts a second process of `exe` with the environment of this one.
-PROCESS_INFORMATION StartProcess(const std::wstring& command_line);
+// `quiet`: its output goes nowhere.
+PROCESS_INFORMATION StartProcess(const std::wstring& command_line, bool quiet = false);
 
 }  // namespace tavik::gui
