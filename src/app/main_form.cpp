@@ -1,6 +1,5 @@
 #include "app/main_form.h"
 
-#include <algorithm>
 #include <new>
 
 #include "app/app_texts.h"
@@ -28,9 +27,7 @@ Text ErrorTrapMessage(int number, TextView description) {
   return message;
 }
 
-std::int32_t StartupTickInterval(std::int32_t stored) {
-  return std::clamp(stored, kMinTickInterval, kMaxTickInterval);
-}
+std::int32_t StartupTickInterval(std::int32_t stored) { return ClampTickInterval(stored); }
 
 MainForm::MainForm(MainWindowPort& window, ShellServices& services, SettingsStore& store,
                    ProgramValues& values)
