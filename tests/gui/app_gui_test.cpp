@@ -455,7 +455,8 @@ TEST_F(Gui, PatientFilesFromTheViewerLandInTheTableAndLeaveBackups) {
 
   PROCESS_INFORMATION viewer = StartProcess(L"\"" + ViewerSimExe() + L"\" --dir \"" +
                                             program.exchange_folder() +
-                                            L"\" --count 3 --first 700001");
+                                            L"\" --count 3 --first 700001",
+                                            true);
   ASSERT_NE(viewer.hProcess, nullptr) << "viewer_sim did not start";
   WaitForSingleObject(viewer.hProcess, 30000);
   CloseHandle(viewer.hProcess);
