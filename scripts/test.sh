@@ -12,6 +12,8 @@ cd "$root"
 
 bash scripts/install-deps.sh
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tavik-ccache}"
+# Clones in other folders share the cache.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
 mkdir -p build
 for preset in linux windows-x64 windows-x86; do
