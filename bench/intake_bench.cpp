@@ -36,6 +36,8 @@
 //   bench_intake
 #include <benchmark/benchmark.h>
 
+#include "bench_table.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -166,45 +168,16 @@ tavik::odbc::Environment& SetupEnvironment() {
   return environment;
 }
 
-void Exec(tavik::odbc::Connection& connection, TextView sql) {
-  tavik::odbc::Statement statement(connection);
-  statement.ExecDirect(sql);
-}
-
 // A fresh table in a compacted file (the program's columns plus Memo, which
 // it never touches, and an index on KrNo, as in patient_store_bench.cpp)
 // holding `rows`. The rows go in with multi-row INSERTs: a few commits
 // rather than one a row.
 void PrepareTable(const std::vector<PatientRecord>& rows) {
   tavik::odbc::Connection connection(SetupEnvironment(), tavik::kDataSource, u"", u"");
-  try {
-    Exec(connection, u"DROP TABLE tavik");
-  } catch (const tavik::DatabaseError&) {
-    // not there yet
-  }
-  // Gives the dropped table's pages back, so that every tick starts from a
-  // file of the same shape whatever ran before.
-  Exec(connection, u"VACUUM");
-  Exec(connection,
-       u"CREATE TABLE tavik (KrNo VARCHAR(4000), KrName VARCHAR(4000), PKana VARCHAR(4000), "
-       u"PBDate VARCHAR(4000), PSex VARCHAR(4000), PZip VARCHAR(4000), PAddr VARCHAR(4000), "
-       u"PTel VARCHAR(4000), PFax VARCHAR(4000), PInf1 VARCHAR(4000), Memo VARCHAR(4000))");
-  Exec(connection, u"CREATE INDEX tavik_krno ON tavik(KrNo)");
-  constexpr std::size_t kRowsPerStatement = 250;
-  for (std::size_t start = 0; start < rows.size(); start += kRowsPerStatement) {
-    Text sql = u"INSERT INTO tavik(KrNo,KrName,PKana,PBDate,PSex,PZip,PAddr,PTel,PFax,PInf1) VALUES ";
-    for (std::size_t i = start; i < rows.size() && i < start + kRowsPerStatement; ++i) {
-      const PatientRecord& r = rows[i];
-      sql += i == start ? u"(" : u",(";
-      for (const Text* value : {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr,
-                                &r.PTel, &r.PFax, &r.PInf1}) {
-        if (value != &r.PID) sql += u",";
-        sql += u"'" + tavik::QuoteSqlValue(*value) + u"'";
-      }
-      sql += u")";
-    }
-    Exec(connection, sql);
-  }
+  // Compacted: every tick starts from a file of the same shape whatever
+  // ran before.
+  tavik::bench::CreatePatientTable(connection, true);
+  tavik::bench::InsertRows(connection, rows, 250);
 }
 
 // Rows of the table, and how many of them carry the details of the files.

@@ -40,6 +40,8 @@
 // Without TAVIK_TEST_ODBC=1 (set by tools/odbc-test-env.sh) nothing is run.
 #include <benchmark/benchmark.h>
 
+#include "bench_table.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -102,11 +104,6 @@ tavik::odbc::Environment& SetupEnvironment() {
   return environment;
 }
 
-void Exec(tavik::odbc::Connection& connection, TextView sql) {
-  tavik::odbc::Statement statement(connection);
-  statement.ExecDirect(sql);
-}
-
 // The stored patients, generated.
 std::vector<PatientRecord> StoredPatients() {
   tavik::viewer::PatientGenerator generator(kStoredFirst);
@@ -124,32 +121,9 @@ std::vector<PatientRecord> StoredPatients() {
 // multi-row INSERTs of 50: a few commits instead of a thousand.
 void PrepareTable(Workload workload, const std::vector<PatientRecord>& patients) {
   tavik::odbc::Connection connection(SetupEnvironment(), tavik::kDataSource, u"", u"");
-  try {
-    Exec(connection, u"DROP TABLE tavik");
-  } catch (const tavik::DatabaseError&) {
-    // not there yet
-  }
-  Exec(connection,
-       u"CREATE TABLE tavik (KrNo VARCHAR(4000), KrName VARCHAR(4000), PKana VARCHAR(4000), "
-       u"PBDate VARCHAR(4000), PSex VARCHAR(4000), PZip VARCHAR(4000), PAddr VARCHAR(4000), "
-       u"PTel VARCHAR(4000), PFax VARCHAR(4000), PInf1 VARCHAR(4000), Memo VARCHAR(4000))");
-  Exec(connection, u"CREATE INDEX tavik_krno ON tavik(KrNo)");
+  tavik::bench::CreatePatientTable(connection, false);
   if (workload == Workload::NewPatients) return;
-  constexpr std::size_t kRowsPerStatement = 50;
-  for (std::size_t start = 0; start < patients.size(); start += kRowsPerStatement) {
-    Text sql = u"INSERT INTO tavik(KrNo,KrName,PKana,PBDate,PSex,PZip,PAddr,PTel,PFax,PInf1) VALUES ";
-    for (std::size_t i = start; i < patients.size() && i < start + kRowsPerStatement; ++i) {
-      const PatientRecord& r = patients[i];
-      sql += i == start ? u"(" : u",(";
-      for (const Text* value : {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr,
-                                &r.PTel, &r.PFax, &r.PInf1}) {
-        if (value != &r.PID) sql += u",";
-        sql += u"'" + tavik::QuoteSqlValue(*value) + u"'";
-      }
-      sql += u")";
-    }
-    Exec(connection, sql);
-  }
+  tavik::bench::InsertRows(connection, patients, 50);
 }
 
 // The patients of one benchmark run, one per iteration.
