@@ -3,9 +3,22 @@
 # own (TAVIK_WINEPREFIX, or one per user under /tmp), Japanese locale so
 # that the ANSI code page is 932, quiet Wine. The ODBC variables of the
 # caller (ODBCINI, ODBCSYSINI) pass through to the host's unixODBC.
-set -euo pipefail
+#
+# The program's output goes through a file, not the caller's pipe: Wine's
+# helper processes (wineserver, explorer.exe) started on demand would
+# inherit the pipe and keep the caller (ctest) waiting after the program
+# ended. For the same reason the prefix's wineserver is started first, on
+# its own, and left running (wineserver -k ends it).
+set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=tools/wine-env.sh
 source "$here/wine-env.sh"
 tavik_wine_prefix
-exec env $TAVIK_LOCALE_ENV wine "$@"
+wineserver -p </dev/null >/dev/null 2>&1 || true
+out="$(mktemp /tmp/tavik-wine-out.XXXXXX)"
+# shellcheck disable=SC2086
+env $TAVIK_LOCALE_ENV wine "$@" </dev/null >"$out" 2>&1
+status=$?
+cat "$out"
+rm -f "$out"
+exit $status

@@ -163,8 +163,16 @@ POINT ItemCentre(HWND list, int index) {
 }
 
 // A double click on a listed folder, as the mouse sends it.
+// The index of an entry once the list shows it (the tree refills its list
+// after it opened a folder); -1 when it never does.
+int WaitForEntry(HWND list, const char* entry) {
+  int index = -1;
+  WaitUntil([&] { return (index = IndexOf(list, entry)) >= 0; });
+  return index;
+}
+
 void DoubleClickEntry(HWND list, const char* entry) {
-  const int index = IndexOf(list, entry);
+  const int index = WaitForEntry(list, entry);
   ASSERT_GE(index, 0) << "no entry " << entry;
   const POINT at = ItemCentre(list, index);
   PostMouse(list, WM_LBUTTONDOWN, WM_LBUTTONUP, at);
@@ -172,7 +180,7 @@ void DoubleClickEntry(HWND list, const char* entry) {
 }
 
 void SingleClickEntry(HWND list, const char* entry) {
-  const int index = IndexOf(list, entry);
+  const int index = WaitForEntry(list, entry);
   ASSERT_GE(index, 0) << "no entry " << entry;
   PostMouse(list, WM_LBUTTONDOWN, WM_LBUTTONUP, ItemCentre(list, index));
 }
