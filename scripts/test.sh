@@ -78,7 +78,9 @@ echo "== Windows tests under Wine (LC_ALL=ja_JP.UTF-8, code page 932)"
 source tools/wine-env.sh
 export TAVIK_WINEPREFIX="$work/wine-template"
 tavik_wine_prefix
-(cd build/windows-x64 && ctest -V --timeout 900) >"$logs/wine.log" 2>&1 || status=1
+# A Wine program that hangs (seen once in many runs of the dialog tests,
+# never reproduced) is run once more; a test that fails is not.
+(cd build/windows-x64 && ctest -V --timeout 900 --repeat after-timeout:2) >"$logs/wine.log" 2>&1 || status=1
 show "$logs/wine.log"
 count "$logs/wine.log"
 [ $status = 0 ] || echo "full reports: $logs/native.log, $logs/wine.log"

@@ -17,8 +17,17 @@ tavik_wine_prefix
 wineserver -p </dev/null >/dev/null 2>&1 || true
 out="$(mktemp /tmp/tavik-wine-out.XXXXXX)"
 # shellcheck disable=SC2086
-env $TAVIK_LOCALE_ENV wine "$@" </dev/null >"$out" 2>&1
+env $TAVIK_LOCALE_ENV wine "$@" </dev/null >"$out" 2>&1 &
+pid=$!
+# Stopped from outside (ctest's timeout): end the program and whatever
+# else runs in this prefix, so that a second try starts clean.
+trap 'kill "$pid" 2>/dev/null; wineserver -k 2>/dev/null; exit 124' TERM INT
+# Shown as it comes (tail ends with the program), so that a program that
+# hangs still shows how far it got.
+tail -n +1 -f --pid="$pid" "$out" &
+tailer=$!
+wait "$pid"
 status=$?
-cat "$out"
+wait "$tailer" 2>/dev/null
 rm -f "$out"
 exit $status
