@@ -24,21 +24,7 @@ namespace {
 using test::U;
 using test::Utf8;
 
-// A row's sentence as a test name: letters and digits kept, the rest "_".
-std::string CaseName(const char* sentence) {
-  std::string name;
-  for (const char* p = sentence; *p != '\0'; ++p) {
-    const char c = *p;
-    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    name.push_back(keep ? c : '_');
-  }
-  return name;
-}
-
-template <typename Row>
-std::string RowName(const ::testing::TestParamInfo<Row>& info) {
-  return CaseName(info.param.name);
-}
+using test::RowName;
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 

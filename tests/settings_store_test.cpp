@@ -31,20 +31,7 @@ namespace {
 using test::U;
 using test::Utf8;
 
-std::string CaseName(const char* sentence) {
-  std::string name;
-  for (const char* p = sentence; *p != '\0'; ++p) {
-    const char c = *p;
-    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    name.push_back(keep ? c : '_');
-  }
-  return name;
-}
-
-template <typename Row>
-std::string RowName(const ::testing::TestParamInfo<Row>& info) {
-  return CaseName(info.param.name);
-}
+using test::RowName;
 
 #ifdef _WIN32
 // Names of the tests' own: the real "TavikFM" and "TavikView" stay untouched.

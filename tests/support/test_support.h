@@ -1,6 +1,8 @@
 // Helpers shared by the core tests, natively and under Wine.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +12,23 @@
 namespace tavik::test {
 
 inline Text U(const char* utf8) { return FromUtf8(utf8); }
+
+// A row's sentence as a test name: letters and digits kept, the rest "_".
+inline std::string CaseName(const char* sentence) {
+  std::string name;
+  for (const char* p = sentence; *p != '\0'; ++p) {
+    const char c = *p;
+    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    name.push_back(keep ? c : '_');
+  }
+  return name;
+}
+
+// Names the rows of a parameterised test after their `name` member.
+template <typename Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+  return CaseName(info.param.name);
+}
 inline std::string Utf8(TextView text) { return ToUtf8(text); }
 
 // The code page 932 bytes of a UTF-8 literal, as the viewer writes them.
