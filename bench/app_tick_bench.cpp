@@ -29,6 +29,7 @@
 #include "patientdb/patient_gateway.h"
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 using namespace tavik;
@@ -78,7 +79,7 @@ Text Native(const fs::path& path) {
 int main(int argc, char** argv) {
   const long idle_ticks = argc > 1 ? std::atol(argv[1]) : 100000;
   const long file_ticks = argc > 2 ? std::atol(argv[2]) : 10000;
-  odbc::UseUtf8Locale();
+  test::PrepareTestOdbc();
 
   const fs::path root = fs::temp_directory_path() / ("tavik-app-bench-" + std::to_string(getpid()));
   fs::remove_all(root);
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
     std::printf("data source FileMaker5: %s\n", error.what());
   }
 
-  auto store = MakeFileSettingsStore(Native(root / "settings.ini"));
+  auto store = std::make_unique<test::MemorySettingsStore>();
   store->WriteSetting(kViewerTitle, kSettingsSection, kKeyFolda, Native(root / "data"));
   ProgramValues values;
   IntakeCycle intake(PlatformFileSystem(), gateway);

@@ -1,6 +1,8 @@
 #include "bench_table.h"
 
+#include "patientdb/patient_gateway.h"
 #include "patientdb/statements.h"
+#include "support/test_support.h"
 
 namespace tavik::bench {
 
@@ -10,16 +12,8 @@ void Exec(odbc::Connection& connection, TextView sql) {
 }
 
 void CreatePatientTable(odbc::Connection& connection, bool compact) {
-  try {
-    Exec(connection, u"DROP TABLE tavik");
-  } catch (const DatabaseError&) {
-    // not there yet
-  }
+  test::ResetPatientTable(kDataSource);
   if (compact) Exec(connection, u"VACUUM");
-  Exec(connection,
-       u"CREATE TABLE tavik (KrNo VARCHAR(4000), KrName VARCHAR(4000), PKana VARCHAR(4000), "
-       u"PBDate VARCHAR(4000), PSex VARCHAR(4000), PZip VARCHAR(4000), PAddr VARCHAR(4000), "
-       u"PTel VARCHAR(4000), PFax VARCHAR(4000), PInf1 VARCHAR(4000), Memo VARCHAR(4000))");
   Exec(connection, u"CREATE INDEX tavik_krno ON tavik(KrNo)");
 }
 

@@ -12,9 +12,9 @@ namespace tavik::bench {
 // Runs one statement on an open connection.
 void Exec(odbc::Connection& connection, TextView sql);
 
-// Drops `tavik` and creates it afresh: the program's columns plus Memo,
-// which it never touches, and an index on KrNo, as a patient table would
-// have. With `compact`, the file gives the dropped table's pages back first.
+// Creates `tavik` afresh as the tests do, with an index on KrNo, as a
+// patient table would have. With `compact`, the file gives the dropped
+// table's pages back.
 void CreatePatientTable(odbc::Connection& connection, bool compact);
 
 // Inserts the rows with multi-row INSERTs of `rows_per_statement`: a few

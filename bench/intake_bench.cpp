@@ -37,6 +37,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_table.h"
+#include "support/test_support.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -160,11 +161,7 @@ Backlog MakeBacklog(std::size_t count) {
 // gateway does, so that the process asks for one mode only.
 tavik::odbc::Environment& SetupEnvironment() {
   static tavik::odbc::Environment environment(true);
-  static const bool first_dropped = [] {
-    tavik::odbc::OpenAndDropFirstConnection(environment, tavik::kDataSource);
-    return true;
-  }();
-  (void)first_dropped;
+  tavik::test::PrepareTestOdbc();
   return environment;
 }
 
@@ -268,7 +265,7 @@ void BM_IdleTick(benchmark::State& state, std::size_t backups) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tavik::odbc::UseUtf8Locale();
+  tavik::test::PrepareTestOdbc();
 
   benchmark::RegisterBenchmark("IdleTick/empty", BM_IdleTick, std::size_t{0})
       ->MeasureProcessCPUTime()

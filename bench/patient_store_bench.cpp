@@ -33,14 +33,15 @@
 // in fact kept: 1 with pooling, 0 without.
 //
 // The SQLite3 ODBC driver has no wide entry points, so unixODBC converts the
-// statement text for it, through the codeset of LC_CTYPE (UseUtf8Locale) and
-// properly from the second connection of the process on (see
-// OpenAndDropFirstConnection).
+// statement text for it through the codeset of LC_CTYPE, and properly only
+// from the second connection of the process on: test::PrepareTestOdbc sees
+// to both.
 //
 // Without TAVIK_TEST_ODBC=1 (set by tools/odbc-test-env.sh) nothing is run.
 #include <benchmark/benchmark.h>
 
 #include "bench_table.h"
+#include "support/test_support.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -96,11 +97,7 @@ const char* WorkloadName(Workload workload) {
 // request as the gateway's, so that the process asks for one mode only.
 tavik::odbc::Environment& SetupEnvironment() {
   static tavik::odbc::Environment environment(Pooling());
-  static const bool first_dropped = [] {
-    tavik::odbc::OpenAndDropFirstConnection(environment, tavik::kDataSource);
-    return true;
-  }();
-  (void)first_dropped;
+  tavik::test::PrepareTestOdbc();
   return environment;
 }
 
@@ -221,7 +218,7 @@ void BM_OneConnection(benchmark::State& state, Workload workload) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tavik::odbc::UseUtf8Locale();
+  tavik::test::PrepareTestOdbc();
   // Take --mode out before the benchmark library sees the arguments.
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {

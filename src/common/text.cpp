@@ -77,4 +77,14 @@ Text DecimalText(long long value) {
   return Text(digits.begin(), digits.end());
 }
 
+char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c; }
+
+bool EqualsIgnoringAsciiCase(TextView a, TextView b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace tavik

@@ -18,4 +18,11 @@ Text FromUtf8(std::string_view utf8);
 // Plain decimal text of a number ("-12", "1000").
 Text DecimalText(long long value);
 
+// ASCII letters in upper case; every other character as it is.
+char16_t AsciiUpper(char16_t c);
+
+// Equal when compared without regard to the case of ASCII letters, as
+// databases and the registry compare names.
+bool EqualsIgnoringAsciiCase(TextView a, TextView b);
+
 }  // namespace tavik

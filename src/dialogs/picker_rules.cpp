@@ -8,10 +8,6 @@ namespace {
 
 bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
-char16_t UpperAscii(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
-
 bool HasDriveLetter(TextView path) { return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == u':'; }
 
 // Length of the root part of a path whose separators are all "\":
@@ -100,7 +96,7 @@ std::optional<FolderPicker::BoxText> FolderPicker::Ok() {
 
 Text DriveOfPath(TextView path) {
   if (!HasDriveLetter(path)) return Text();
-  return Text{UpperAscii(path[0]), u':'};
+  return Text{AsciiUpper(path[0]), u':'};
 }
 
 bool IsBareDrive(TextView path) { return path.size() == 2 && HasDriveLetter(path); }
@@ -108,7 +104,7 @@ bool IsBareDrive(TextView path) { return path.size() == 2 && HasDriveLetter(path
 Text NormalisedFolderPath(TextView path) {
   Text p = WithBackslashes(path);
   if (HasDriveLetter(p)) {
-    p[0] = UpperAscii(p[0]);
+    p[0] = AsciiUpper(p[0]);
     if (p.size() == 2) p += u'\\';
   }
   const std::size_t root = RootLength(p);

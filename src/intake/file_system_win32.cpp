@@ -1,13 +1,12 @@
 // The Win32 file system behind the intake's contract.
 #include <windows.h>
 
+#include "common/wide_text_win32.h"
 #include "intake/file_system.h"
 
 namespace tavik {
 
 namespace {
-
-const wchar_t* W(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 class Win32FileSystem final : public FileSystem {
  public:
@@ -15,12 +14,12 @@ class Win32FileSystem final : public FileSystem {
     std::vector<Text> names;
     const Text query = folder + u"\\" + pattern;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(W(query), &data);
+    HANDLE find = FindFirstFileW(WideCStr(query), &data);
     if (find == INVALID_HANDLE_VALUE) return names;
     constexpr DWORD kSkipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
       if ((data.dwFileAttributes & kSkipped) != 0) continue;
-      const Text name(reinterpret_cast<const char16_t*>(data.cFileName));
+      const Text name = TextFromWide(data.cFileName);
       // FindFirstFile also matches 8.3 short names ("x.fmrx" as X~1.FMR):
       // only the long name counts.
       if (!WildcardMatch(pattern, name)) continue;
@@ -34,7 +33,7 @@ class Win32FileSystem final : public FileSystem {
     bytes.clear();
     // FILE_SHARE_READ only: refused with a sharing violation while a
     // writer still holds the file.
-    HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(WideCStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       switch (GetLastError()) {
@@ -61,19 +60,19 @@ class Win32FileSystem final : public FileSystem {
     return status;
   }
 
-  bool Delete(const Text& path) override { return DeleteFileW(W(path)) != 0; }
+  bool Delete(const Text& path) override { return DeleteFileW(WideCStr(path)) != 0; }
 
   bool Rename(const Text& from, const Text& to) override {
-    return MoveFileW(W(from), W(to)) != 0;  // never replaces an existing file
+    return MoveFileW(WideCStr(from), WideCStr(to)) != 0;  // never replaces an existing file
   }
 
   bool FolderExists(const Text& path) override {
-    const DWORD attributes = GetFileAttributesW(W(path));
+    const DWORD attributes = GetFileAttributesW(WideCStr(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 
   bool FileExists(const Text& path) override {
-    const DWORD attributes = GetFileAttributesW(W(path));
+    const DWORD attributes = GetFileAttributesW(WideCStr(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   }
 };

@@ -1,7 +1,7 @@
 #include "intake/intake_cycle.h"
 
 #include "intake/exchange_file.h"
-#include "patientdb/patient_gateway.h"
+#include "patientdb/patient_store.h"
 
 namespace tavik {
 
@@ -19,8 +19,8 @@ Text BackupName(const Text& path, TextView extension) {
   return backup;
 }
 
-IntakeCycle::IntakeCycle(FileSystem& file_system, PatientGateway& gateway)
-    : file_system_(file_system), gateway_(gateway) {}
+IntakeCycle::IntakeCycle(FileSystem& file_system, PatientStore& store)
+    : file_system_(file_system), store_(store) {}
 
 IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
   const Text folder = exchange_folder;  // a change during the tick counts from the next one
@@ -65,7 +65,7 @@ IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
       continue;
     }
     try {
-      gateway_.StorePatient(file.record);
+      store_.StorePatient(file.record);
     } catch (const DatabaseError& error) {
       if (error.stage() == DatabaseStage::Connect) database_unreachable = true;
       ++report.left;

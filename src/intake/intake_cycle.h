@@ -10,7 +10,7 @@
 
 namespace tavik {
 
-class PatientGateway;
+class PatientStore;
 
 // What one tick did, for tests and benchmarks.
 struct IntakeReport {
@@ -21,7 +21,7 @@ struct IntakeReport {
 
 class IntakeCycle {
  public:
-  IntakeCycle(FileSystem& file_system, PatientGateway& gateway);
+  IntakeCycle(FileSystem& file_system, PatientStore& store);
 
   // One tick over `exchange_folder`: every patient file listed at the
   // start of the tick ("*.fmr", then "*.req") is read, stored when it asks
@@ -36,7 +36,7 @@ class IntakeCycle {
 
  private:
   FileSystem& file_system_;
-  PatientGateway& gateway_;
+  PatientStore& store_;
   PatientRecord last_record_;
 };
 

@@ -5,7 +5,7 @@ namespace tavik {
 namespace {
 
 char16_t Fold(char16_t c) {
-  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
+  c = AsciiUpper(c);
   if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 0x20);  // full-width a-z
   return c;
 }

@@ -1,6 +1,5 @@
 #include "patientdb/odbc.h"
 
-#include <clocale>
 #include <utility>
 #include <vector>
 
@@ -60,16 +59,6 @@ void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStag
 }
 
 }  // namespace
-
-void UseUtf8Locale() {
-#ifndef _WIN32
-  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "");
-#endif
-}
-
-void OpenAndDropFirstConnection(Environment& environment, TextView data_source) {
-  Connection first(environment, data_source, u"", u"");
-}
 
 Environment::Environment(bool pooling) {
   if (pooling) {
@@ -164,18 +153,13 @@ unsigned short Statement::ColumnCount() {
 
 unsigned short Statement::FindColumn(TextView name) {
   const unsigned short columns = ColumnCount();
-  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
   for (unsigned short i = 1; i <= columns; ++i) {
     SQLWCHAR buffer[256] = {};
     SQLSMALLINT length = 0;
     Check(SQLColAttributeW(handle_, i, SQL_DESC_NAME, buffer,
                            sizeof buffer, &length, nullptr),
           SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLColAttributeW");
-    TextView column(reinterpret_cast<const char16_t*>(buffer));
-    if (column.size() != name.size()) continue;
-    bool same = true;
-    for (std::size_t k = 0; k < name.size() && same; ++k) same = lower(column[k]) == lower(name[k]);
-    if (same) return i;
+    if (EqualsIgnoringAsciiCase(reinterpret_cast<const char16_t*>(buffer), name)) return i;
   }
   return 0;
 }

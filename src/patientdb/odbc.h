@@ -5,54 +5,17 @@
 // whatever the ANSI code page.
 #pragma once
 
-#include <memory>
 #include <optional>
-#include <stdexcept>
-#include <string>
 
 #include "common/text.h"
+#include "patientdb/patient_store.h"
 
 namespace tavik {
-
-// Where an ODBC operation failed: at the connection (data source missing,
-// driver or database not answering) or at a statement on a live connection.
-enum class DatabaseStage { Connect, Statement };
-
-class DatabaseError : public std::runtime_error {
- public:
-  DatabaseError(DatabaseStage stage, std::string operation, std::string sqlstate, long native,
-                Text message);
-  DatabaseStage stage() const { return stage_; }
-  const std::string& operation() const { return operation_; }
-  const std::string& sqlstate() const { return sqlstate_; }  // e.g. "IM002"
-  long native() const { return native_; }
-  const Text& message() const { return message_; }  // the driver's own words
-
- private:
-  DatabaseStage stage_;
-  std::string operation_;
-  std::string sqlstate_;
-  long native_;
-  Text message_;
-};
 
 namespace odbc {
 
 class Environment;
 class Connection;
-
-// unixODBC hands wide strings to ANSI-only drivers (Debian's SQLite3
-// driver is one) converted through the codeset of the process's LC_CTYPE,
-// which is ASCII until the program picks a locale. Native programs call
-// this once at start so that Japanese text survives; on Windows and under
-// Wine it does nothing.
-void UseUtf8Locale();
-
-// unixODBC 2.3.11 narrows the wide text of the first connection a process
-// makes to an ANSI-only driver unit by unit (each UTF-16 unit cut to its
-// low byte); later connections convert properly. Tools and tests that
-// arrange tables with Japanese text open and drop one connection first.
-void OpenAndDropFirstConnection(Environment& environment, TextView data_source);
 
 // One result set, or one statement to execute.
 class Statement {

@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "intake/patient_record.h"
 #include "patientdb/odbc.h"
+#include "patientdb/patient_store.h"
 
 namespace tavik {
 
@@ -22,10 +23,7 @@ struct PatientLookup {
   std::optional<Text> stored_name;  // its KrName (first row); nullopt when NULL
 };
 
-// How a patient was stored.
-enum class StoreAction { Updated, Inserted };
-
-class PatientGateway {
+class PatientGateway final : public PatientStore {
  public:
   struct Options {
     Text data_source{kDataSource};
@@ -34,7 +32,7 @@ class PatientGateway {
 
   PatientGateway();
   explicit PatientGateway(Options options);
-  ~PatientGateway();
+  ~PatientGateway() override;
 
   // Runs the SELECT through a static read-only cursor. A row exists
   // whatever its KrName holds (text, empty or NULL). Throws DatabaseError
@@ -48,7 +46,7 @@ class PatientGateway {
   // The intake's storing step: lookup, then update when a row exists,
   // insert when none does. A failed lookup throws before anything is
   // written, so a failure never turns into a second row.
-  StoreAction StorePatient(const PatientRecord& record);
+  StoreAction StorePatient(const PatientRecord& record) override;
 
  private:
   void Execute(TextView statement);

@@ -1,9 +1,8 @@
 // The per-user settings store, shared with the viewer TavikView.
 //
-// Windows: the current user's registry area of the per-application
+// On Windows: the current user's registry area of the per-application
 // settings functions, HKEY_CURRENT_USER\Software\VB and VBA Program
 // Settings\<application>\<section>, value <key>, REG_SZ.
-// Portable build: an INI-style file with the same contract.
 #pragma once
 
 #include <memory>
@@ -20,9 +19,8 @@ inline constexpr TextView kKeyKosinTime = u"KosinTime";
 inline constexpr TextView kKeyVisible = u"Visible";
 
 // Names are compared without regard to case, as the registry compares
-// them (the portable store folds ASCII letters only). An empty application,
-// section or key names no entry: reading it gives the default, writing it
-// fails.
+// them. An empty application, section or key names no entry: reading it
+// gives the default, writing it fails.
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
@@ -38,10 +36,6 @@ class SettingsStore {
 
 #ifdef _WIN32
 std::unique_ptr<SettingsStore> MakeRegistrySettingsStore();
-#else
-// The portable store: one INI-style file, rewritten atomically (temporary
-// file, then rename) on every write.
-std::unique_ptr<SettingsStore> MakeFileSettingsStore(const Text& path);
 #endif
 
 }  // namespace tavik

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/wide_text_win32.h"
 #include "settings/settings_store.h"
 
 namespace tavik {
@@ -22,8 +23,6 @@ namespace tavik {
 namespace {
 
 const wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
-
-std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end()); }
 
 class KeyHandle {
  public:
@@ -50,7 +49,7 @@ class RegistrySettingsStore final : public SettingsStore {
                       KEY_QUERY_VALUE, handle.out()) != ERROR_SUCCESS) {
       return Text(default_value);
     }
-    std::optional<Text> stored = QueryText(handle.get(), Wide(key));
+    std::optional<Text> stored = QueryText(handle.get(), ToWideString(key));
     return stored ? *std::move(stored) : Text(default_value);
   }
 
@@ -64,9 +63,9 @@ class RegistrySettingsStore final : public SettingsStore {
                         nullptr) != ERROR_SUCCESS) {
       return false;
     }
-    const std::wstring data = Wide(value);
+    const std::wstring data = ToWideString(value);
     const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(handle.get(), Wide(key).c_str(), 0, REG_SZ,
+    return RegSetValueExW(handle.get(), ToWideString(key).c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(data.c_str()), bytes) == ERROR_SUCCESS;
   }
 
@@ -78,7 +77,7 @@ class RegistrySettingsStore final : public SettingsStore {
   }
 
   static std::wstring SectionPath(TextView application, TextView section) {
-    return kSettingsRoot + Wide(application) + L"\\" + Wide(section);
+    return kSettingsRoot + ToWideString(application) + L"\\" + ToWideString(section);
   }
 
   static std::optional<Text> QueryText(HKEY key, const std::wstring& name) {

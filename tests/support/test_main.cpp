@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "patientdb/odbc.h"
+#include "support/test_support.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // unixODBC 2.3.11 opens iconv converters on every connection to an ANSI
@@ -13,7 +13,7 @@ extern "C" const char* __lsan_default_options() { return "print_suppressions=0";
 #endif
 
 int main(int argc, char** argv) {
-  tavik::odbc::UseUtf8Locale();
   ::testing::InitGoogleTest(&argc, argv);
+  tavik::test::PrepareTestOdbc();
   return RUN_ALL_TESTS();
 }

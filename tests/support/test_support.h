@@ -1,22 +1,30 @@
-// Helpers shared by the core tests, natively and under Wine.
+// What the test programs share: text helpers, temporary folders and files,
+// waiting for a condition, an in-memory settings store, and the patient
+// table behind the test data sources.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/text.h"
+#include "settings/settings_store.h"
 
 namespace tavik::test {
 
 inline Text U(const char* utf8) { return FromUtf8(utf8); }
+inline std::string Utf8(TextView text) { return ToUtf8(text); }
 
-// A row's sentence as a test name: letters and digits kept, the rest "_".
-inline std::string CaseName(const char* sentence) {
+// Names the rows of a parameterised test after their `name` member (a
+// sentence): letters and digits kept, the rest "_".
+template <typename Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
   std::string name;
-  for (const char* p = sentence; *p != '\0'; ++p) {
+  for (const char* p = info.param.name; *p != '\0'; ++p) {
     const char c = *p;
     const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     name.push_back(keep ? c : '_');
@@ -24,20 +32,19 @@ inline std::string CaseName(const char* sentence) {
   return name;
 }
 
-// Names the rows of a parameterised test after their `name` member.
-template <typename Row>
-std::string RowName(const ::testing::TestParamInfo<Row>& info) {
-  return CaseName(info.param.name);
-}
-inline std::string Utf8(TextView text) { return ToUtf8(text); }
-
 // The code page 932 bytes of a UTF-8 literal, as the viewer writes them.
 std::string Sjis(const char* utf8);
 
 // An environment variable, empty when unset.
 std::string Env(const char* name);
 
-// A fresh folder under the temporary folder, removed with its files.
+// Waits until `done` holds. On Windows the messages of the calling thread
+// are dispatched meanwhile, so windows of the test's own thread go on
+// working. There is no time limit (the test runner's timeout is the one
+// limit); every ten seconds the wait prints what it is waiting for.
+void WaitUntil(const char* what, const std::function<bool()>& done);
+
+// A fresh folder under the temporary folder, removed with its contents.
 class TempDir {
  public:
   TempDir();
@@ -51,26 +58,54 @@ class TempDir {
   Text path_;
 };
 
+// Paths are joined with "\" as the program joins them; the portable build
+// maps "\" to "/".
+void RemoveTree(const Text& path);
+void MakeFolder(const Text& path);
 void WriteFile(const Text& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const Text& path);
+bool PathExists(const Text& path);
+// The names in a folder, sorted; hidden entries included.
+std::vector<std::string> FolderNames(const Text& folder);
+
+// Settings kept in memory, with the registry's contract: names compared
+// without regard to ASCII case, reads create nothing.
+class MemorySettingsStore final : public SettingsStore {
+ public:
+  Text ReadSetting(TextView application, TextView section, TextView key, TextView default_value) override;
+  bool WriteSetting(TextView application, TextView section, TextView key, TextView value) override;
+  // The stored text of a key under section "Settings"; nullopt when absent.
+  std::optional<Text> Stored(TextView application, TextView key) const;
+  bool fail_writes = false;  // WriteSetting fails and stores nothing
+  int writes = 0;
+
+ private:
+  static Text Name(TextView application, TextView section, TextView key);
+  std::map<Text, Text> entries_;
+};
+
+// The data sources the test command defines (tools/odbc-test-env.sh).
+inline constexpr TextView kSqliteSource = u"FileMaker5";          // SQLite file with the table
+inline constexpr TextView kSqliteNoFileSource = u"FileMaker5NoFile";  // its file does not exist
+inline constexpr TextView kSqliteNoTableSource = u"FileMaker5NoTable";  // a file without the table
+inline constexpr TextView kPostgresSource = u"FileMaker5PG";      // PostgreSQL on loopback
+
+// Prepares ODBC on the test platform once per process (see
+// test_support.cpp). Tests that need a database fail without the data
+// sources: the test command always defines them.
+void PrepareTestOdbc();
 
 // Direct SQL on a data source, for arranging and checking the table.
 void ExecSql(TextView data_source, TextView sql);
 using Row = std::vector<std::optional<Text>>;
 std::vector<Row> QuerySql(TextView data_source, TextView sql);
 
-// The data sources the test command defines (see tools/odbc-test-env.sh).
-struct DataSources {
-  Text sqlite;          // "FileMaker5" on a SQLite file with the table
-  Text sqlite_no_file;  // a SQLite data source whose file does not exist
-  Text sqlite_no_table; // a SQLite file without the table
-  Text postgres;        // PostgreSQL on loopback; empty when not running
-  bool configured = false;
-};
-const DataSources& TestDataSources();
-
-// Creates the table `tavik` (dropping an earlier one) with the program's
-// columns and one more, Memo, that the program never touches.
+// Creates the table `tavik` anew (dropping an earlier one) with the
+// program's columns and one more, Memo, that the program never touches.
 void ResetPatientTable(TextView data_source);
+
+// The rows of `tavik` as "KrNo|KrName|PKana|PBDate|PSex|PZip|PAddr|PTel|
+// PFax|PInf1|Memo" in UTF-8, NULL shown as "<null>", sorted.
+std::vector<std::string> PatientRows(TextView data_source);
 
 }  // namespace tavik::test
