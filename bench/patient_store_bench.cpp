@@ -198,7 +198,7 @@ void BM_OneConnection(benchmark::State& state, Workload workload) {
     bool found = false;
     {
       tavik::odbc::Statement lookup(connection);
-      lookup.UseStaticReadOnlyCursor();
+      lookup.RequestStaticReadOnlyCursor();
       lookup.ExecDirect(tavik::BuildLookupStatement(record.PID));
       found = lookup.Fetch();
       if (found) benchmark::DoNotOptimize(lookup.GetText(lookup.FindColumn(u"KrName")));

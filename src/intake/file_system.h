@@ -5,6 +5,7 @@
 // Paths are text joined with "\"; the portable layer maps "\" to "/".
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,10 @@ namespace tavik {
 
 enum class ReadStatus {
   Ok,
-  Missing,  // no such file (gone since the listing, say)
-  Busy,     // another process still holds it open for writing
-  Failed,   // could not be opened or read for another reason
+  Missing,   // no such file (gone since the listing, say)
+  Busy,      // another process still holds it open for writing
+  TooLarge,  // larger than the reader asked for; nothing was read
+  Failed,    // could not be opened or read for another reason
 };
 
 class FileSystem {
@@ -30,9 +32,11 @@ class FileSystem {
   // does not exist or cannot be listed.
   virtual std::vector<Text> List(const Text& folder, const Text& pattern) = 0;
 
-  // The whole content of a file. A file that another process still holds
-  // open for writing is refused as Busy and left as it is.
-  virtual ReadStatus ReadAll(const Text& path, std::string& bytes) = 0;
+  // The whole content of a file of at most `max_bytes`; a larger file is
+  // refused as TooLarge before anything is read. A file that another
+  // process still holds open for writing is refused as Busy. Either way the
+  // file is left as it is.
+  virtual ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) = 0;
 
   // Deletes a file; false when it is read-only, in use or absent.
   virtual bool Delete(const Text& path) = 0;

@@ -55,7 +55,7 @@ class PosixFileSystem final : public FileSystem {
     return names;
   }
 
-  ReadStatus ReadAll(const Text& path, std::string& bytes) override {
+  ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) override {
     bytes.clear();
     const std::string native = NativePath(path);
     const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -64,6 +64,10 @@ class PosixFileSystem final : public FileSystem {
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
       close(fd);
       return ReadStatus::Failed;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > max_bytes) {
+      close(fd);
+      return ReadStatus::TooLarge;
     }
     const bool leased = fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
     if (!leased && (errno == EAGAIN || errno == EBUSY)) {
@@ -82,6 +86,11 @@ class PosixFileSystem final : public FileSystem {
         break;
       }
       bytes.append(buffer, static_cast<std::size_t>(n));
+      // Grown since it was measured: still being written after all.
+      if (bytes.size() > max_bytes) {
+        status = ReadStatus::TooLarge;
+        break;
+      }
     }
     if (leased) fcntl(fd, F_SETLEASE, F_UNLCK);
     close(fd);

@@ -29,7 +29,7 @@ class Win32FileSystem final : public FileSystem {
     return names;
   }
 
-  ReadStatus ReadAll(const Text& path, std::string& bytes) override {
+  ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) override {
     bytes.clear();
     // FILE_SHARE_READ only: refused with a sharing violation while a
     // writer still holds the file.
@@ -45,8 +45,14 @@ class Win32FileSystem final : public FileSystem {
       }
     }
     ReadStatus status = ReadStatus::Ok;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+      status = ReadStatus::Failed;
+    } else if (static_cast<std::uint64_t>(size.QuadPart) > max_bytes) {
+      status = ReadStatus::TooLarge;
+    }
     char buffer[65536];
-    for (;;) {
+    while (status == ReadStatus::Ok) {
       DWORD n = 0;
       if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
         status = ReadStatus::Failed;
@@ -54,6 +60,7 @@ class Win32FileSystem final : public FileSystem {
       }
       if (n == 0) break;
       bytes.append(buffer, n);
+      if (bytes.size() > max_bytes) status = ReadStatus::TooLarge;
     }
     CloseHandle(file);
     if (status != ReadStatus::Ok) bytes.clear();

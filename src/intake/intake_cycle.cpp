@@ -23,6 +23,9 @@ IntakeCycle::IntakeCycle(FileSystem& file_system, PatientStore& store)
     : file_system_(file_system), store_(store) {}
 
 IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
+  IntakeReport report;
+  // Without a folder the listings would run in the current drive's root.
+  if (exchange_folder.empty()) return report;
   const Text folder = exchange_folder;  // a change during the tick counts from the next one
   // One snapshot per tick: each listed file is handled at most once, and
   // files that arrive meanwhile wait for the next tick.
@@ -32,58 +35,57 @@ IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
     names.insert(names.end(), listed.begin(), listed.end());
   }
 
-  IntakeReport report;
   bool database_unreachable = false;
-  std::string bytes;
   for (const Text& name : names) {
     const Text path = Join(folder, name);
-    // Gone since the listing, still being written, or unreadable: the
-    // file keeps its name and a later tick takes it.
-    if (file_system_.ReadAll(path, bytes) != ReadStatus::Ok) {
-      ++report.left;
-      continue;
-    }
-    ExchangeFile file = ParseExchangeBytes(bytes);
-    last_record_ = file.record;
-    const Text backup = BackupName(path, kBackupExtension);
-
-    if (!file.AsksForStoring()) {
-      // An existing backup of that name is left alone: the file then waits
-      // for the next start's rotation to free the name.
-      if (file_system_.Rename(path, backup)) {
-        ++report.renamed_only;
-      } else {
-        ++report.left;
-      }
-      continue;
-    }
-
-    // The patient is stored first; only a stored file becomes a backup.
-    // A failure leaves the file under its own name for a later tick.
-    if (database_unreachable) {
-      ++report.left;
-      continue;
-    }
     try {
-      store_.StorePatient(file.record);
-    } catch (const DatabaseError& error) {
-      if (error.stage() == DatabaseStage::Connect) database_unreachable = true;
-      ++report.left;
-      continue;
-    }
-    if (file_system_.FileExists(backup)) file_system_.Delete(backup);
-    // A stored file that cannot be renamed is read and stored again on a
-    // later tick, as an update of the row it now has.
-    if (file_system_.Rename(path, backup)) {
-      ++report.stored;
-    } else {
+      switch (HandleFile(path, database_unreachable)) {
+        case FileOutcome::Stored: ++report.stored; break;
+        case FileOutcome::RenamedOnly: ++report.renamed_only; break;
+        case FileOutcome::Left: ++report.left; break;
+      }
+    } catch (...) {
+      // Out of memory, a fault of the platform, anything else one file
+      // raises: that file keeps its name, the others are not held up.
       ++report.left;
     }
   }
   return report;
 }
 
+IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& database_unreachable) {
+  std::string bytes;
+  // Gone since the listing, still being written, too large or unreadable:
+  // the file keeps its name and a later tick takes it.
+  if (file_system_.ReadAll(path, kMaxPatientFileBytes, bytes) != ReadStatus::Ok) return FileOutcome::Left;
+  const ExchangeFile file = ParseExchangeBytes(bytes);
+  last_record_ = file.record;
+  const Text backup = BackupName(path, kBackupExtension);
+
+  if (!file.AsksForStoring()) {
+    // An existing backup of that name is left alone: the file then waits
+    // for the next start's rotation to free the name.
+    return file_system_.Rename(path, backup) ? FileOutcome::RenamedOnly : FileOutcome::Left;
+  }
+
+  // The patient is stored first; only a stored file becomes a backup.
+  // After a connection failure the tick leaves the remaining patients for
+  // a later tick instead of trying the database for each.
+  if (database_unreachable) return FileOutcome::Left;
+  try {
+    store_.StorePatient(file.record);
+  } catch (const DatabaseError& error) {
+    if (error.stage() == DatabaseStage::Connect) database_unreachable = true;
+    return FileOutcome::Left;
+  }
+  if (file_system_.FileExists(backup)) file_system_.Delete(backup);
+  // A stored file that cannot be renamed is read and stored again on a
+  // later tick, as an update of the row it now has.
+  return file_system_.Rename(path, backup) ? FileOutcome::Stored : FileOutcome::Left;
+}
+
 void IntakeCycle::RotateBackups(const Text& exchange_folder) {
+  if (exchange_folder.empty()) return;
   const Text folder = exchange_folder;
   for (const Text& name : file_system_.List(folder, u"*.bk2")) {
     file_system_.Delete(Join(folder, name));

@@ -60,7 +60,7 @@ void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStag
 
 }  // namespace
 
-Environment::Environment(bool pooling) {
+Environment::Environment(bool pooling, DriverFaults* faults) : faults_(faults) {
   if (pooling) {
     // Process-wide; must come before the environment is allocated. A
     // driver manager that cannot pool simply does not.
@@ -84,7 +84,8 @@ Environment::~Environment() {
 }
 
 Connection::Connection(Environment& environment, TextView data_source, TextView user,
-                       TextView password) {
+                       TextView password)
+    : faults_(environment.faults()) {
   SQLHANDLE dbc = SQL_NULL_HANDLE;
   Check(SQLAllocHandle(SQL_HANDLE_DBC, environment.handle(), &dbc), SQL_HANDLE_ENV,
         environment.handle(), DatabaseStage::Connect, "SQLAllocHandle(DBC)");
@@ -111,7 +112,7 @@ Connection::~Connection() {
   SQLFreeHandle(SQL_HANDLE_DBC, handle_);
 }
 
-Statement::Statement(Connection& connection) {
+Statement::Statement(Connection& connection) : faults_(connection.faults()) {
   SQLHANDLE stmt = SQL_NULL_HANDLE;
   Check(SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &stmt), SQL_HANDLE_DBC,
         connection.handle(), DatabaseStage::Statement, "SQLAllocHandle(STMT)");
@@ -122,16 +123,34 @@ Statement::~Statement() {
   if (handle_ != nullptr) SQLFreeHandle(SQL_HANDLE_STMT, handle_);
 }
 
-void Statement::UseStaticReadOnlyCursor() {
-  Check(SQLSetStmtAttr(handle_, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0),
-        SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLSetStmtAttr(CURSOR_TYPE)");
-  Check(SQLSetStmtAttr(handle_, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0),
-        SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLSetStmtAttr(CONCURRENCY)");
+template <typename Call>
+short Statement::Run(const char* operation, Call call) {
+  if (faults_ != nullptr) {
+    if (const std::optional<short> answer = faults_->Answer(operation)) return *answer;
+  }
+  return call();
+}
+
+short Statement::SetAttribute(const char* operation, int attribute, unsigned long value) {
+  return Run(operation, [&] {
+    return SQLSetStmtAttr(handle_, attribute, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), 0);
+  });
+}
+
+bool Statement::RequestStaticReadOnlyCursor() {
+  // SQL_SUCCESS_WITH_INFO: the driver put a cursor of its own in place.
+  if (SQL_SUCCEEDED(SetAttribute("SQLSetStmtAttr(CURSOR_TYPE)", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_STATIC)) &&
+      SQL_SUCCEEDED(SetAttribute("SQLSetStmtAttr(CONCURRENCY)", SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY))) {
+    return true;
+  }
+  SetAttribute("SQLSetStmtAttr(CURSOR_TYPE)", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
+  return false;
 }
 
 void Statement::ExecDirect(TextView sql) {
-  const SQLRETURN rc = SQLExecDirectW(handle_, const_cast<SQLWCHAR*>(Wide(sql)),
-                                      static_cast<SQLINTEGER>(sql.size()));
+  const SQLRETURN rc = Run("SQLExecDirectW", [&] {
+    return SQLExecDirectW(handle_, const_cast<SQLWCHAR*>(Wide(sql)), static_cast<SQLINTEGER>(sql.size()));
+  });
   // An UPDATE that matches no row answers SQL_NO_DATA: not a failure.
   if (rc == SQL_NO_DATA) return;
   Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLExecDirectW");

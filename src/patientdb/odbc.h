@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include "common/text.h"
 #include "patientdb/patient_store.h"
@@ -17,6 +18,19 @@ namespace odbc {
 class Environment;
 class Connection;
 
+// Answers chosen statement calls in the driver's place, so that tests meet
+// answers that no driver at hand gives (a refused cursor, say), as a
+// platform layer's calls are replaced to put faults in. The program runs
+// without one.
+class DriverFaults {
+ public:
+  virtual ~DriverFaults() = default;
+  // The return code to use instead of making the call named `operation`
+  // ("SQLSetStmtAttr(CURSOR_TYPE)", "SQLExecDirectW", ...), or nullopt to
+  // make the call.
+  virtual std::optional<short> Answer(std::string_view operation) = 0;
+};
+
 // One result set, or one statement to execute.
 class Statement {
  public:
@@ -25,8 +39,11 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
-  // A static, read-only cursor for the statement executed next.
-  void UseStaticReadOnlyCursor();
+  // Asks for a static, read-only cursor for the statement executed next.
+  // A driver may give another one in its place. False when the driver
+  // refused: the statement then keeps the driver's default forward-only
+  // cursor.
+  bool RequestStaticReadOnlyCursor();
   // Runs the text, passed with its length: a NUL inside it does not end it.
   void ExecDirect(TextView sql);
   // Moves to the next row; false when there is none.
@@ -40,7 +57,12 @@ class Statement {
   std::optional<Text> GetText(unsigned short column);
 
  private:
+  template <typename Call>
+  short Run(const char* operation, Call call);
+  short SetAttribute(const char* operation, int attribute, unsigned long value);
+
   void* handle_ = nullptr;
+  DriverFaults* faults_ = nullptr;
 };
 
 class Connection {
@@ -52,10 +74,12 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
   void* handle() const { return handle_; }
+  DriverFaults* faults() const { return faults_; }
 
  private:
   void* handle_ = nullptr;
   bool connected_ = false;
+  DriverFaults* faults_ = nullptr;
 };
 
 class Environment {
@@ -63,16 +87,19 @@ class Environment {
   // pooling: ask the driver manager to keep closed connections for reuse
   // (one pool per driver). Connections are still opened and closed per
   // operation by the program.
-  explicit Environment(bool pooling);
+  // faults: see DriverFaults; null in the program.
+  explicit Environment(bool pooling, DriverFaults* faults = nullptr);
   ~Environment();
   Environment(const Environment&) = delete;
   Environment& operator=(const Environment&) = delete;
   void* handle() const { return handle_; }
   bool pooling() const { return pooling_; }
+  DriverFaults* faults() const { return faults_; }
 
  private:
   void* handle_ = nullptr;
   bool pooling_ = false;
+  DriverFaults* faults_ = nullptr;
 };
 
 }  // namespace odbc

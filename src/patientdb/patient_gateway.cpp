@@ -20,7 +20,7 @@ PatientGateway::~PatientGateway() = default;
 
 odbc::Environment& PatientGateway::environment() {
   // Kept for the gateway's life so that a pool outlives each connection.
-  if (!environment_) environment_ = std::make_unique<odbc::Environment>(options_.pooling);
+  if (!environment_) environment_ = std::make_unique<odbc::Environment>(options_.pooling, options_.faults);
   return *environment_;
 }
 
@@ -28,7 +28,9 @@ PatientLookup PatientGateway::LookupPatient(TextView chart_number) {
   const Text chart(chart_number);
   odbc::Connection connection(environment(), options_.data_source, kNoUser, kNoPassword);
   odbc::Statement statement(connection);
-  statement.UseStaticReadOnlyCursor();
+  // A driver that refuses the static cursor leaves its forward-only one,
+  // which serves as well: only the first row is read.
+  statement.RequestStaticReadOnlyCursor();
   statement.ExecDirect(BuildLookupStatement(chart));
   PatientLookup result;
   if (!statement.Fetch()) return result;

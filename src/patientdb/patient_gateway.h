@@ -28,13 +28,15 @@ class PatientGateway final : public PatientStore {
   struct Options {
     Text data_source{kDataSource};
     bool pooling = true;
+    odbc::DriverFaults* faults = nullptr;  // tests only
   };
 
   PatientGateway();
   explicit PatientGateway(Options options);
   ~PatientGateway() override;
 
-  // Runs the SELECT through a static read-only cursor. A row exists
+  // Runs the SELECT through a static read-only cursor, or the driver's
+  // forward-only one when it refuses that. A row exists
   // whatever its KrName holds (text, empty or NULL). Throws DatabaseError
   // when the lookup itself fails: that is never taken for "no row".
   PatientLookup LookupPatient(TextView chart_number);

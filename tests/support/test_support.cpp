@@ -88,6 +88,10 @@ void RemoveTree(const Text& path) {
 
 void MakeFolder(const Text& path) { CreateDirectoryW(WideCStr(path), nullptr); }
 
+void MakeReadOnly(const Text& path) { SetFileAttributesW(WideCStr(path), FILE_ATTRIBUTE_READONLY); }
+
+void MakeHidden(const Text& path) { SetFileAttributesW(WideCStr(path), FILE_ATTRIBUTE_HIDDEN); }
+
 bool PathExists(const Text& path) { return GetFileAttributesW(WideCStr(path)) != INVALID_FILE_ATTRIBUTES; }
 
 std::vector<std::string> FolderNames(const Text& folder) {
@@ -136,6 +140,12 @@ void RemoveTree(const Text& path) {
 }
 
 void MakeFolder(const Text& path) { std::filesystem::create_directory(NativePath(path)); }
+
+void MakeReadOnly(const Text& path) {
+  std::filesystem::permissions(NativePath(path), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+}
+
+void MakeHidden(const Text&) {}
 
 bool PathExists(const Text& path) {
   std::error_code ignored;

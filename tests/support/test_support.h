@@ -65,6 +65,11 @@ void MakeFolder(const Text& path);
 void WriteFile(const Text& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const Text& path);
 bool PathExists(const Text& path);
+// Read-only, as the platform marks it (a read-only attribute; no write
+// permission); a hidden file (the hidden attribute; a name starting with
+// "." needs no marking).
+void MakeReadOnly(const Text& path);
+void MakeHidden(const Text& path);
 // The names in a folder, sorted; hidden entries included.
 std::vector<std::string> FolderNames(const Text& folder);
 

@@ -1,0 +1,182 @@
+// The patient file: code page 932 decoding, the items of comma-delimited
+// text, and the key prefixes with their value positions and quoting.
+#include <gtest/gtest.h>
+
+#include "intake/ansi_decoder.h"
+#include "intake/exchange_file.h"
+#include "support/test_support.h"
+
+namespace tavik {
+namespace {
+
+using test::U;
+using test::Utf8;
+
+// --- Decoding ----------------------------------------------------------------
+
+struct DecodeRow {
+  const char* name;
+  std::string bytes;
+  const char* text;  // UTF-8
+};
+
+class Decoding : public ::testing::TestWithParam<DecodeRow> {};
+
+TEST_P(Decoding, GivesTheCharacters) {
+  EXPECT_EQ(Utf8(AnsiDecoder::System().Decode(GetParam().bytes)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePage932, Decoding,
+    ::testing::Values(
+        DecodeRow{"ASCII stays as it is", "PID=12,\r\n", "PID=12,\r\n"},
+        DecodeRow{"half width katakana take one byte", "\xB1\xDE\xDF", "ｱﾞﾟ"},
+        DecodeRow{"kanji and kana take two bytes", "\x8E\x52\x93\x63\x82\xA0", "山田あ"},
+        DecodeRow{"the lowest trail byte", "\x81\x40", "\u3000"},
+        DecodeRow{"the highest trail byte", "\x81\xFC", "◯"},
+        DecodeRow{"a lead byte before a line end keeps the line end", "\x82\r\nA", "\uFFFD\r\nA"},
+        DecodeRow{"a lead byte before a comma keeps the comma", "\x82,A", "\uFFFD,A"},
+        DecodeRow{"a lead byte before DEL keeps DEL", std::string("\x82\x7F", 2), "\uFFFD\x7F"},
+        DecodeRow{"a lead byte at the end becomes one replacement", "A\x82", "A\uFFFD"},
+        DecodeRow{"a pair without a character becomes one replacement", "\x85\x40Z", "\uFFFDZ"}),
+    test::RowName<DecodeRow>);
+
+TEST(CodePage932, NulBytesAreKeptAsCharacters) {
+  EXPECT_EQ(AnsiDecoder::System().Decode(std::string("a\0b", 3)), Text(u"a\0b", 3));
+}
+
+TEST(CodePage932, EncodingPrefersTheLowestCodeAndSingleBytes) {
+  const AnsiDecoder& decoder = AnsiDecoder::System();
+  EXPECT_EQ(decoder.Encode(u"ｱ山A"), "\xB1\x8E\x52" "A");
+  EXPECT_EQ(decoder.Encode(u"≒∵"), "\x81\xE0\x81\xE6");  // also at 0x8790 and 0x879A
+  EXPECT_EQ(decoder.Encode(u"é😀"), "???");             // not in the code page
+  EXPECT_EQ(decoder.Decode(decoder.Encode(u"患者◯　ﾃｽﾄ")), u"患者◯　ﾃｽﾄ");
+}
+
+// --- Items -------------------------------------------------------------------
+
+struct ItemsRow {
+  const char* name;
+  const char* text;
+  const char* items;  // joined with "|"
+};
+
+class Items : public ::testing::TestWithParam<ItemsRow> {};
+
+TEST_P(Items, AreReadAsCommaDelimitedText) {
+  const Text text = U(GetParam().text);
+  ItemReader reader(text);
+  Text joined;
+  for (bool first = true; !reader.AtEnd(); first = false) {
+    if (!first) joined += u"|";
+    joined += reader.Next();
+  }
+  EXPECT_EQ(Utf8(joined), GetParam().items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExchangeFile, Items,
+    ::testing::Values(
+        ItemsRow{"commas and line ends of every kind separate items", "a,b\r\nc\nd\re", "a|b|c|d|e"},
+        ItemsRow{"blanks around an unquoted item are dropped", " \t a b \t,c", "a b|c"},
+        ItemsRow{"a quote inside an unquoted item stays", "a\"b\",c", "a\"b\"|c"},
+        ItemsRow{"a quoted item keeps commas blanks and line ends", "\" x, y\r\nz \",w", " x, y\r\nz |w"},
+        ItemsRow{"what follows a closing quote is dropped up to the comma", "\"q\" junk,z", "q|z"},
+        ItemsRow{"what follows a closing quote is dropped up to the line end", "\"q\"junk\r\nz", "q|z"},
+        ItemsRow{"blanks before an opening quote are skipped", "  \"q\",z", "q|z"},
+        ItemsRow{"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
+        ItemsRow{"an empty line is an empty item", "a\r\n\r\nb", "a||b"},
+        ItemsRow{"an empty quoted item is empty", "\"\",b", "|b"},
+        ItemsRow{"a last line without a line end is read", "a\r\nb", "a|b"},
+        ItemsRow{"an empty text has no items", "", ""},
+        ItemsRow{"positions count characters", "山田,\"東京, 港\"", "山田|東京, 港"}),
+    test::RowName<ItemsRow>);
+
+// --- Keys --------------------------------------------------------------------
+
+// The fields of a file that hold something, as "name=value;".
+std::string Fields(const ExchangeFile& file) {
+  const PatientRecord& r = file.record;
+  const std::pair<const char*, const Text*> fields[] = {
+      {"Fun", &file.fun},   {"PNo", &r.PNo},     {"PID", &r.PID},     {"PName", &r.PName}, {"PKana", &r.PKana},
+      {"PBDat", &r.PBDat}, {"PSex", &r.PSex},   {"PZip", &r.PZip},   {"PAddr", &r.PAddr}, {"PTel", &r.PTel},
+      {"PFax", &r.PFax},   {"PInf1", &r.PInf1}, {"PInf2", &r.PInf2}, {"PInf3", &r.PInf3}, {"PInf4", &r.PInf4},
+      {"PInf5", &r.PInf5}, {"PInf6", &r.PInf6}, {"PInf7", &r.PInf7}, {"PInf8", &r.PInf8}, {"IName", &r.IName}};
+  std::string out;
+  for (const auto& [name, value] : fields) {
+    if (!value->empty()) out += std::string(name) + "=" + Utf8(*value) + ";";
+  }
+  return out;
+}
+
+struct KeyRow {
+  const char* name;
+  const char* item;
+  const char* fields;
+};
+
+class Keys : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(Keys, PutTheValueFromItsPositionIntoItsField) {
+  ExchangeFile file;
+  ApplyItem(U(GetParam().item), file);
+  EXPECT_EQ(Fields(file), GetParam().fields) << "item " << GetParam().item;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExchangeFile, Keys,
+    ::testing::Values(
+        KeyRow{"PNo starts at the fifth character", "PNo=12", "PNo=12;"},
+        KeyRow{"Pno is read as PNo", "Pno:34", "PNo=34;"},
+        KeyRow{"Fun starts at the sixth character", "Fun==REGIST", "Fun=REGIST;"},
+        KeyRow{"Fun with one separator loses the first letter", "Fun=REGIST", "Fun=EGIST;"},
+        KeyRow{"PID loses its quotes", "PID=\"0042\"", "PID=0042;"},
+        KeyRow{"PID loses one quote at each end only", "PID=\"\"a\"b\"\"", "PID=\"a\"b\";"},
+        KeyRow{"a PID of one quote is empty", "PID=\"", ""},
+        KeyRow{"PID keeps a quote inside", "PID=a\"b", "PID=a\"b;"},
+        KeyRow{"PName starts at the seventh character and keeps its quotes", "PName=\"山田 太郎\"",
+               "PName=\"山田 太郎\";"},
+        KeyRow{"PKana keeps its quotes", "PKana=\"ﾔﾏﾀﾞ\"", "PKana=\"ﾔﾏﾀﾞ\";"},
+        KeyRow{"PBDat starts at the eighth character", "PBDate=1950/01/02", "PBDat=1950/01/02;"},
+        KeyRow{"PSex starts at the sixth character", "PSex=1", "PSex=1;"},
+        KeyRow{"PZip starts at the sixth character", "PZip=105-0011", "PZip=105-0011;"},
+        KeyRow{"PAddr loses its quotes", "PAddr=\"東京都港区\"", "PAddr=東京都港区;"},
+        KeyRow{"PAddr loses a trailing quote alone", "PAddr=港区\"", "PAddr=港区;"},
+        KeyRow{"PTel starts at the sixth character", "PTel=03-1234", "PTel=03-1234;"},
+        KeyRow{"PFax starts at the sixth character", "PFax=03-5678", "PFax=03-5678;"},
+        KeyRow{"PInf1 starts at the seventh character", "PInf1=a", "PInf1=a;"},
+        KeyRow{"PInf2 goes to its own field", "PInf2=b", "PInf2=b;"},
+        KeyRow{"PInf3 goes to its own field", "PInf3=c", "PInf3=c;"},
+        KeyRow{"PInf4 goes to its own field", "PInf4=d", "PInf4=d;"},
+        KeyRow{"PInf5 goes to its own field", "PInf5=e", "PInf5=e;"},
+        KeyRow{"PInf6 goes to its own field", "PInf6=f", "PInf6=f;"},
+        KeyRow{"PInf7 goes to its own field", "PInf7=g", "PInf7=g;"},
+        KeyRow{"PInf8 goes to its own field", "PInf8=\"h\"", "PInf8=\"h\";"},
+        KeyRow{"IName starts at the seventh character", "IName=医院", "IName=医院;"},
+        KeyRow{"the characters between key and value are not looked at", "PKana:ﾔﾏ", "PKana=ﾔﾏ;"},
+        KeyRow{"a five character prefix includes its equals sign", "PTel:03", ""},
+        KeyRow{"a key alone gives an empty value", "PName", ""},
+        KeyRow{"an item shorter than every prefix is ignored", "PI", ""},
+        KeyRow{"PInf9 is ignored", "PInf9=x", ""},
+        KeyRow{"keys are compared with their case", "pid=1", ""},
+        KeyRow{"PNO is no key", "PNO=1", ""},
+        KeyRow{"a key not at the start is ignored", " x PID=1", ""}),
+    test::RowName<KeyRow>);
+
+TEST(ExchangeFile, AWholeFileFillsItsFieldsTheLaterItemWinning) {
+  const ExchangeFile file = ParseExchangeBytes(
+      test::Sjis("Fun=xREGIST\r\nPID=\"1\",PID=\"0042\"\r\nPName=山田\r\nPAddr=\"東京都,港区\",PTel=03\r\n"
+                 "PAddr=大阪,PKana=ﾔﾏﾀﾞ\r\n"));
+  EXPECT_EQ(Fields(file), "Fun=REGIST;PID=0042;PName=山田;PKana=ﾔﾏﾀﾞ;PAddr=大阪;PTel=03;");
+  EXPECT_TRUE(file.AsksForStoring());
+}
+
+TEST(ExchangeFile, OnlyTheExactFunctionCodeAsksForStoring) {
+  for (const char* fun : {"Fun=x REGIST", "Fun=xregist", "Fun=xREGISTER", "Fun=x", "PID=1"}) {
+    EXPECT_FALSE(ParseExchangeText(U(fun)).AsksForStoring()) << fun;
+  }
+  EXPECT_TRUE(ParseExchangeText(u"Fun=xREGIST").AsksForStoring());
+}
+
+}  // namespace
+}  // namespace tavik

@@ -1,0 +1,173 @@
+// Number texts: which texts are numbers, whole numbers with halves going to
+// the even neighbour, the errors for texts that are no number or do not
+// fit, and the tick interval taken from a number text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "common/program_error.h"
+#include "settings/number_text.h"
+#include "settings/program_values.h"
+#include "support/test_support.h"
+
+namespace tavik {
+namespace {
+
+using test::U;
+
+constexpr int kFits = 0;
+
+struct ConversionRow {
+  const char* name;
+  std::string text;
+  long long value;  // when error is kFits
+  int error;        // kFits, kTypeMismatch or kOverflow
+};
+
+template <typename Convert>
+void ExpectConversion(const ConversionRow& row, Convert convert) {
+  try {
+    EXPECT_EQ(convert(U(row.text.c_str())), row.value) << "text \"" << row.text << "\"";
+    EXPECT_EQ(row.error, kFits) << "text \"" << row.text << "\" converted";
+  } catch (const ProgramError& error) {
+    EXPECT_EQ(error.number(), row.error) << "text \"" << row.text << "\"";
+    EXPECT_EQ(error.description(), error.number() == kTypeMismatch ? kTypeMismatchText : kOverflowText);
+  }
+}
+
+class Int32Conversion : public ::testing::TestWithParam<ConversionRow> {};
+
+TEST_P(Int32Conversion, GivesTheRoundedValueOrTheError) {
+  ExpectConversion(GetParam(), [](TextView text) { return ToInt32(text); });
+  EXPECT_EQ(IsNumberText(U(GetParam().text.c_str())), GetParam().error != kTypeMismatch);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Number, Int32Conversion,
+    ::testing::Values(
+        ConversionRow{"plain digits", "1000", 1000, kFits},
+        ConversionRow{"a minus sign", "-5", -5, kFits},
+        ConversionRow{"a plus sign", "+5", 5, kFits},
+        ConversionRow{"blanks tabs and full width blanks around", "\t\u3000 12 \u3000", 12, kFits},
+        ConversionRow{"group separators between digits, sizes unchecked", "1,00,0", 1000, kFits},
+        ConversionRow{"group separators before a decimal part", "1,234.5", 1234, kFits},
+        ConversionRow{"leading zeros", "0000000000000000000000000042", 42, kFits},
+        ConversionRow{"a half goes down to the even neighbour", "1000.5", 1000, kFits},
+        ConversionRow{"a half goes up to the even neighbour", "1001.5", 1002, kFits},
+        ConversionRow{"a negative half goes to the even neighbour", "-2.5", -2, kFits},
+        ConversionRow{"a negative odd half goes away from zero", "-3.5", -4, kFits},
+        ConversionRow{"a half of zero stays zero", "0.5", 0, kFits},
+        ConversionRow{"more than a half goes up", "2.5000000000000000001", 3, kFits},
+        ConversionRow{"less than a half goes down", "2.4999999999999999999", 2, kFits},
+        ConversionRow{"a decimal point without digits", "7.", 7, kFits},
+        ConversionRow{"a decimal part without integer digits", "-.6", -1, kFits},
+        ConversionRow{"an exponent", "1.5E+2", 150, kFits},
+        ConversionRow{"an exponent with leading zeros", "1e0003", 1000, kFits},
+        ConversionRow{"a negative exponent that halves", "25e-1", 2, kFits},
+        ConversionRow{"a negative exponent past a half", "35e-1", 4, kFits},
+        ConversionRow{"a tiny value", "1e-999", 0, kFits},
+        ConversionRow{"minus zero", "-0.4", 0, kFits},
+        ConversionRow{"the largest 32 bit value", "2147483647", 2147483647, kFits},
+        ConversionRow{"the smallest 32 bit value", "-2147483648", -2147483648LL, kFits},
+        ConversionRow{"the smallest value reached by rounding to even", "-2147483648.5", -2147483648LL, kFits},
+        ConversionRow{"a half above the largest value overflows", "2147483647.5", 0, kOverflow},
+        ConversionRow{"one below the smallest value overflows", "-2147483649", 0, kOverflow},
+        ConversionRow{"twenty digits overflow", "99999999999999999999", 0, kOverflow},
+        ConversionRow{"a huge exponent overflows", "1e99999999999999999999999", 0, kOverflow},
+        ConversionRow{"a tiny exponent gives zero", "1e-99999999999999999999999", 0, kFits},
+        ConversionRow{"an empty text", "", 0, kTypeMismatch},
+        ConversionRow{"blanks alone", " \u3000 ", 0, kTypeMismatch},
+        ConversionRow{"letters after digits", "12abc", 0, kTypeMismatch},
+        ConversionRow{"a hexadecimal prefix", "&H10", 0, kTypeMismatch},
+        ConversionRow{"a C hexadecimal prefix", "0x10", 0, kTypeMismatch},
+        ConversionRow{"a yen sign", "\u00A5100", 0, kTypeMismatch},
+        ConversionRow{"a dollar sign", "$5", 0, kTypeMismatch},
+        ConversionRow{"a percent sign", "5%", 0, kTypeMismatch},
+        ConversionRow{"parentheses", "(5)", 0, kTypeMismatch},
+        ConversionRow{"a sign alone", "-", 0, kTypeMismatch},
+        ConversionRow{"a decimal point alone", ".", 0, kTypeMismatch},
+        ConversionRow{"two signs", "+-5", 0, kTypeMismatch},
+        ConversionRow{"a trailing sign", "5-", 0, kTypeMismatch},
+        ConversionRow{"a blank after the sign", "- 5", 0, kTypeMismatch},
+        ConversionRow{"a blank among the digits", "1 000", 0, kTypeMismatch},
+        ConversionRow{"a leading group separator", ",100", 0, kTypeMismatch},
+        ConversionRow{"a trailing group separator", "100,", 0, kTypeMismatch},
+        ConversionRow{"two group separators", "1,,000", 0, kTypeMismatch},
+        ConversionRow{"a group separator before the point", "1,.5", 0, kTypeMismatch},
+        ConversionRow{"a group separator in the decimal part", "1.000,5", 0, kTypeMismatch},
+        ConversionRow{"two decimal points", "1.2.3", 0, kTypeMismatch},
+        ConversionRow{"an exponent without digits", "1e+", 0, kTypeMismatch},
+        ConversionRow{"an exponent without a mantissa", ".e5", 0, kTypeMismatch},
+        ConversionRow{"a fractional exponent", "1e2.5", 0, kTypeMismatch},
+        ConversionRow{"full width digits", "\uFF11\uFF12", 0, kTypeMismatch},
+        ConversionRow{"a line end after the digits", "12\n", 0, kTypeMismatch},
+        ConversionRow{"a no break space around", "\u00A012", 0, kTypeMismatch}),
+    test::RowName<ConversionRow>);
+
+TEST(Number, SixteenBitConversionHasItsOwnBounds) {
+  ExpectConversion({"", "32767", 32767, kFits}, ToInt16);
+  ExpectConversion({"", "-32768", -32768, kFits}, ToInt16);
+  ExpectConversion({"", "32767.5", 0, kOverflow}, ToInt16);
+  ExpectConversion({"", "-32769", 0, kOverflow}, ToInt16);
+  ExpectConversion({"", "1,5", 15, kFits}, ToInt16);
+  ExpectConversion({"", "x", 0, kTypeMismatch}, ToInt16);
+}
+
+TEST(Number, ANulInsideTheTextMakesItNoNumber) { EXPECT_FALSE(IsNumberText(Text(u"12\0", 3))); }
+
+TEST(Number, RoundedNumbersSaturateBeyondADouble) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(RoundedNumber(u"2.5"), 2.0);
+  EXPECT_EQ(RoundedNumber(u"-7.5e0"), -8.0);
+  EXPECT_EQ(RoundedNumber(u"0.2"), 0.0);
+  EXPECT_EQ(RoundedNumber(u"1e308"), 1e308);
+  EXPECT_EQ(RoundedNumber(u"1e309"), infinity);
+  EXPECT_EQ(RoundedNumber(U(("-1" + std::string(500, '0')).c_str())), -infinity);
+  EXPECT_EQ(RoundedNumber(u"abc"), std::nullopt);
+}
+
+struct IntervalRow {
+  const char* name;
+  const char* text;
+  std::optional<std::int32_t> interval;
+};
+
+class TickInterval : public ::testing::TestWithParam<IntervalRow> {};
+
+TEST_P(TickInterval, IsRoundedThenClamped) { EXPECT_EQ(TickIntervalFromText(U(GetParam().text)), GetParam().interval); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, TickInterval,
+    ::testing::Values(IntervalRow{"a value inside the bounds stays", "1000", 1000},
+                      IntervalRow{"the lower bound stays", "300", 300},
+                      IntervalRow{"the upper bound stays", "60000", 60000},
+                      IntervalRow{"just above the lower bound stays", "301", 301},
+                      IntervalRow{"just below the upper bound stays", "59999", 59999},
+                      IntervalRow{"a value below the bounds is raised", "150", 300},
+                      IntervalRow{"a negative value is raised", "-5", 300},
+                      IntervalRow{"a value above the bounds is lowered", "60001", 60000},
+                      IntervalRow{"a half is rounded before the clamp", "1000.5", 1000},
+                      IntervalRow{"a half below the bound rounds onto it", "299.5", 300},
+                      IntervalRow{"a value beyond 32 bits is lowered", "99999999999", 60000},
+                      IntervalRow{"a negative value beyond 32 bits is raised", "-99999999999", 300},
+                      IntervalRow{"a value beyond a double is lowered", "1e999", 60000},
+                      IntervalRow{"letters are no interval", "abc", std::nullopt},
+                      IntervalRow{"an empty text is no interval", "", std::nullopt}),
+    test::RowName<IntervalRow>);
+
+TEST(TickInterval, ClampsWholeNumbersOfAnyTypeAndOddDoubles) {
+  EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::int64_t>::min()), 300);
+  EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::uint64_t>::max()), 60000);
+  EXPECT_EQ(ClampTickInterval(std::int16_t{-1}), 300);
+  EXPECT_EQ(ClampTickInterval(std::int32_t{4000}), 4000);
+  EXPECT_EQ(ClampTickInterval(std::nan("")), 300);
+  EXPECT_EQ(ClampTickInterval(-std::numeric_limits<double>::infinity()), 300);
+  EXPECT_EQ(ClampTickInterval(1000.9), 1000);
+  EXPECT_EQ(ClampTickInterval(60000.0), 60000);
+}
+
+}  // namespace
+}  // namespace tavik

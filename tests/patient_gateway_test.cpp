@@ -1,0 +1,204 @@
+// Lookup, update and insert through real ODBC drivers: SQLite3 behind
+// "FileMaker5" and PostgreSQL on loopback, both defined by the test command.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "patientdb/patient_gateway.h"
+#include "support/test_support.h"
+
+namespace tavik {
+namespace {
+
+using test::ExecSql;
+using test::PatientRows;
+using test::U;
+
+PatientRecord Patient(const char* chart, const char* name) {
+  PatientRecord r;
+  r.PID = U(chart);
+  r.PName = U(name);
+  r.PKana = u"ﾔﾏﾀﾞ";
+  r.PAddr = u"東京都港区";
+  r.PTel = u"03-1234";
+  return r;
+}
+
+std::string RowOf(const PatientRecord& r, const char* memo = "<null>") {
+  std::string row;
+  for (const Text* value : {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr, &r.PTel, &r.PFax,
+                            &r.PInf1}) {
+    row += test::Utf8(*value) + "|";
+  }
+  return row + memo;
+}
+
+class Gateway : public ::testing::TestWithParam<TextView> {
+ protected:
+  void SetUp() override { test::ResetPatientTable(source()); }
+  Text source() const { return Text(GetParam()); }
+  PatientGateway& gateway() { return gateway_; }
+  std::vector<std::string> rows() const { return PatientRows(source()); }
+
+ private:
+  PatientGateway gateway_{PatientGateway::Options{Text(GetParam()), true, nullptr}};
+};
+
+TEST_P(Gateway, InsertsANewPatientAndUpdatesAKnownOneLeavingOtherColumns) {
+  EXPECT_EQ(gateway().StorePatient(Patient("0042", "山田")), StoreAction::Inserted);
+  ExecSql(source(), u"UPDATE tavik SET Memo='kept'");
+  PatientRecord changed = Patient("0042", "山田 花子");
+  changed.PInf1 = u"追記";
+  changed.PInf2 = u"never stored";
+  changed.PNo = u"never stored";
+  EXPECT_EQ(gateway().StorePatient(changed), StoreAction::Updated);
+  EXPECT_EQ(rows(), std::vector<std::string>{RowOf(changed, "kept")});
+}
+
+TEST_P(Gateway, ARowWithAnEmptyOrNullNameIsUpdatedNotDuplicated) {
+  ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('1','')");
+  ExecSql(source(), u"INSERT INTO tavik(KrNo) VALUES ('2')");
+  EXPECT_EQ(gateway().LookupPatient(u"1").stored_name, Text());
+  EXPECT_TRUE(gateway().LookupPatient(u"2").found);
+  EXPECT_EQ(gateway().LookupPatient(u"2").stored_name, std::nullopt);
+  EXPECT_FALSE(gateway().LookupPatient(u"3").found);
+  EXPECT_EQ(gateway().StorePatient(Patient("1", "a")), StoreAction::Updated);
+  EXPECT_EQ(gateway().StorePatient(Patient("2", "b")), StoreAction::Updated);
+  EXPECT_EQ(rows(), (std::vector<std::string>{RowOf(Patient("1", "a")), RowOf(Patient("2", "b"))}));
+}
+
+TEST_P(Gateway, SeveralRowsWithTheChartNumberAreAllRewrittenAndTheFirstNameIsFound) {
+  ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('7','first')");
+  ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('7','first')");
+  EXPECT_EQ(gateway().LookupPatient(u"7").stored_name, u"first");
+  EXPECT_EQ(gateway().StorePatient(Patient("7", "new")), StoreAction::Updated);
+  EXPECT_EQ(rows(), std::vector<std::string>(2, RowOf(Patient("7", "new"))));
+}
+
+TEST_P(Gateway, RandomPatientsGoInAndComeBackCharacterForCharacter) {
+  const std::u16string alphabet = u"aZ09 '\"',%_\\-./\u3000山田太郎東京都港区ｱｲｳｴｵﾞﾟあいうアイウ①≒髙";
+  std::mt19937 random(20261207);
+  auto value = [&] {
+    Text text;
+    for (auto n = random() % 12; n > 0; --n) text.push_back(alphabet[random() % alphabet.size()]);
+    return text;
+  };
+  std::vector<PatientRecord> patients;
+  for (int i = 0; i < 24; ++i) {
+    PatientRecord r;
+    for (Text* field : {&r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr, &r.PTel, &r.PFax, &r.PInf1}) {
+      *field = value();
+    }
+    r.PID = value() + DecimalText(i);  // distinct chart numbers
+    patients.push_back(r);
+  }
+  for (const PatientRecord& r : patients) gateway().StorePatient(r);
+  for (std::size_t i = 0; i < patients.size(); i += 2) {
+    patients[i].PName = value();
+    patients[i].PInf1 = value();
+    EXPECT_EQ(gateway().StorePatient(patients[i]), StoreAction::Updated);
+  }
+  std::vector<std::string> expected;
+  for (const PatientRecord& r : patients) expected.push_back(RowOf(r));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(rows(), expected);
+}
+
+TEST_P(Gateway, ALongNameComesBackWhole) {
+  Text name;
+  for (int i = 0; i < 700; ++i) name += i % 2 == 0 ? u"a" : u"山";
+  ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('L','" + name + u"')");
+  EXPECT_EQ(gateway().LookupPatient(u"L").stored_name, name);
+}
+
+TEST_P(Gateway, TheNameColumnIsFoundWhateverItsCaseAndPlace) {
+  ExecSql(source(), u"DROP TABLE tavik");
+  ExecSql(source(), u"CREATE TABLE tavik (KrNo VARCHAR(20), Memo VARCHAR(20), KRNAME VARCHAR(20))");
+  ExecSql(source(), u"INSERT INTO tavik(KrNo,Memo,KRNAME) VALUES ('5','m','n')");
+  EXPECT_EQ(gateway().LookupPatient(u"5").stored_name, u"n");
+  ExecSql(source(), u"DROP TABLE tavik");
+  ExecSql(source(), u"CREATE TABLE tavik (KrNo VARCHAR(20), Name VARCHAR(20))");
+  ExecSql(source(), u"INSERT INTO tavik(KrNo,Name) VALUES ('5','n')");
+  try {
+    gateway().LookupPatient(u"5");
+    ADD_FAILURE() << "a result without KrName was taken for a name";
+  } catch (const DatabaseError& error) {
+    EXPECT_EQ(error.stage(), DatabaseStage::Statement);
+  }
+}
+
+// Answers the cursor requests of the lookup as a driver would that does
+// not offer static cursors.
+class RefusedCursor final : public odbc::DriverFaults {
+ public:
+  explicit RefusedCursor(std::string_view refused) : refused_(refused) {}
+  std::optional<short> Answer(std::string_view operation) override {
+    if (operation == refused_) return static_cast<short>(-1);  // SQL_ERROR
+    return std::nullopt;
+  }
+
+ private:
+  std::string_view refused_;
+};
+
+TEST_P(Gateway, ADriverThatRefusesTheStaticCursorServesTheLookupForwardOnly) {
+  for (const char* refused : {"SQLSetStmtAttr(CURSOR_TYPE)", "SQLSetStmtAttr(CONCURRENCY)"}) {
+    test::ResetPatientTable(source());
+    RefusedCursor faults(refused);
+    PatientGateway gateway(PatientGateway::Options{source(), true, &faults});
+    EXPECT_EQ(gateway.StorePatient(Patient("9", "a")), StoreAction::Inserted) << refused;
+    EXPECT_EQ(gateway.LookupPatient(u"9").stored_name, u"a") << refused;
+    EXPECT_EQ(gateway.StorePatient(Patient("9", "b")), StoreAction::Updated) << refused;
+    EXPECT_EQ(rows(), std::vector<std::string>{RowOf(Patient("9", "b"))}) << refused;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, Gateway, ::testing::Values(test::kSqliteSource, test::kPostgresSource),
+                         [](const auto& row) { return test::Utf8(row.param); });
+
+struct FailureRow {
+  const char* name;
+  TextView source;
+  DatabaseStage stage;
+};
+
+class GatewayFailure : public ::testing::TestWithParam<FailureRow> {};
+
+TEST_P(GatewayFailure, IsRaisedAtItsStageAndWritesNothing) {
+  PatientGateway gateway(PatientGateway::Options{Text(GetParam().source), false, nullptr});
+  for (int operation = 0; operation < 3; ++operation) {
+    try {
+      if (operation == 0) gateway.LookupPatient(u"1");
+      if (operation == 1) gateway.StorePatient(Patient("1", "a"));
+      if (operation == 2) gateway.InsertPatient(Patient("1", "a"));
+      ADD_FAILURE() << "operation " << operation << " did not fail";
+    } catch (const DatabaseError& error) {
+      EXPECT_EQ(error.stage(), GetParam().stage) << "operation " << operation << ": " << error.what();
+      EXPECT_FALSE(error.message().empty());
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gateway, GatewayFailure,
+    ::testing::Values(FailureRow{"an undefined data source fails at the connection", u"FileMaker5Undefined",
+                                 DatabaseStage::Connect},
+                      FailureRow{"a database file that is missing fails at the connection", test::kSqliteNoFileSource,
+                                 DatabaseStage::Connect},
+                      FailureRow{"a database without the table fails at the statement", test::kSqliteNoTableSource,
+                                 DatabaseStage::Statement}),
+    test::RowName<FailureRow>);
+
+TEST(GatewayFailure, AnUndefinedDataSourceSaysSo) {
+  try {
+    PatientGateway(PatientGateway::Options{u"FileMaker5Undefined", false, nullptr}).LookupPatient(u"1");
+    ADD_FAILURE();
+  } catch (const DatabaseError& error) {
+    EXPECT_EQ(error.sqlstate(), "IM002");
+    EXPECT_EQ(error.operation(), "SQLConnectW");
+  }
+}
+
+}  // namespace
+}  // namespace tavik

@@ -1,0 +1,70 @@
+// The three statements on the patient table, character for character.
+#include <gtest/gtest.h>
+
+#include "patientdb/statements.h"
+#include "support/test_support.h"
+
+namespace tavik {
+namespace {
+
+using test::U;
+
+PatientRecord EveryFieldDifferent() {
+  PatientRecord r;
+  r.PNo = u"no";
+  r.PID = u"1024";
+  r.PName = u"Ab";
+  r.PKana = u"ｱﾌﾞ";
+  r.PBDat = u"1950/01/02";
+  r.PSex = u"1";
+  r.PZip = u"105";
+  r.PAddr = u"港区";
+  r.PTel = u"03";
+  r.PFax = u"04";
+  r.PInf1 = u"i1";
+  r.PInf2 = u"i2";
+  r.IName = u"in";
+  return r;
+}
+
+TEST(Statements, UpdateSetsNineColumnsOfTheRowsWithTheChartNumber) {
+  EXPECT_EQ(BuildUpdateStatement(EveryFieldDifferent()),
+            U("UPDATE tavik SET KrName='Ab',PKana='ｱﾌﾞ',PBDate='1950/01/02',PSex='1',PZip='105',PAddr='港区',"
+              "PTel='03',PFax='04',PInf1='i1' WHERE KrNo='1024'"));
+  PatientRecord empty;
+  empty.PID = u"1024";
+  empty.PName = u"Ab";
+  EXPECT_EQ(BuildUpdateStatement(empty),
+            u"UPDATE tavik SET KrName='Ab',PKana='',PBDate='',PSex='',PZip='',PAddr='',PTel='',PFax='',PInf1='' "
+            u"WHERE KrNo='1024'");
+}
+
+TEST(Statements, InsertGivesTheTenColumnsInOrder) {
+  EXPECT_EQ(BuildInsertStatement(EveryFieldDifferent()),
+            U("INSERT INTO tavik(KrNo,KrName,PKana,PBDate,PSex,PZip,PAddr,PTel,PFax,PInf1) "
+              "VALUES ('1024','Ab','ｱﾌﾞ','1950/01/02','1','105','港区','03','04','i1')"));
+  EXPECT_EQ(BuildInsertStatement(PatientRecord{}),
+            u"INSERT INTO tavik(KrNo,KrName,PKana,PBDate,PSex,PZip,PAddr,PTel,PFax,PInf1) "
+            u"VALUES ('','','','','','','','','','')");
+}
+
+TEST(Statements, LookupSelectsAllColumnsByChartNumber) {
+  EXPECT_EQ(BuildLookupStatement(u"0042"), u"SELECT * FROM tavik WHERE KrNo='0042'");
+  EXPECT_EQ(BuildLookupStatement(u""), u"SELECT * FROM tavik WHERE KrNo=''");
+}
+
+TEST(Statements, ValuesDoubleTheirApostrophesAndKeepEverythingElse) {
+  EXPECT_EQ(QuoteSqlValue(u"it's"), u"it''s");
+  EXPECT_EQ(QuoteSqlValue(u"''"), u"''''");
+  EXPECT_EQ(QuoteSqlValue(u" \"a\"; -- "), u" \"a\"; -- ");
+  EXPECT_EQ(QuoteSqlValue(Text(u"a\0b", 3)), Text(u"a\0b", 3));
+  PatientRecord r;
+  r.PID = u"1' OR '1'='1";
+  r.PAddr = u"O'Hara";
+  EXPECT_EQ(BuildLookupStatement(r.PID), u"SELECT * FROM tavik WHERE KrNo='1'' OR ''1''=''1'");
+  EXPECT_NE(BuildInsertStatement(r).find(u"'O''Hara'"), Text::npos);
+  EXPECT_NE(BuildUpdateStatement(r).find(u"WHERE KrNo='1'' OR ''1''=''1'"), Text::npos);
+}
+
+}  // namespace
+}  // namespace tavik

@@ -1,0 +1,66 @@
+// Text conversions: UTF-8 and UTF-16 both ways, decimal texts, ASCII case.
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+#include "support/test_support.h"
+
+namespace tavik {
+namespace {
+
+struct Utf8Row {
+  const char* name;
+  std::string utf8;
+  Text utf16;
+  std::string back;  // what the UTF-16 text gives as UTF-8
+};
+
+class Utf8Conversion : public ::testing::TestWithParam<Utf8Row> {};
+
+TEST_P(Utf8Conversion, ConvertsBothWays) {
+  EXPECT_EQ(FromUtf8(GetParam().utf8), GetParam().utf16);
+  EXPECT_EQ(ToUtf8(GetParam().utf16), GetParam().back);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, Utf8Conversion,
+    ::testing::Values(
+        Utf8Row{"ASCII stays as it is", "Ab1", u"Ab1", "Ab1"},
+        Utf8Row{"two byte sequences", "\xC2\xA5\xC3\xA9", u"\u00A5\u00E9", "\xC2\xA5\xC3\xA9"},
+        Utf8Row{"three byte sequences", "\xE5\xB1\xB1\xEF\xBD\xB1", u"\u5C71\uFF71", "\xE5\xB1\xB1\xEF\xBD\xB1"},
+        Utf8Row{"four byte sequences become surrogate pairs", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF",
+                u"\U00020BB7\U0010FFFF", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF"},
+        Utf8Row{"a stray continuation byte becomes one replacement", "a\x80z", u"a\uFFFDz", "a\xEF\xBF\xBDz"},
+        Utf8Row{"an overlong form becomes replacements", "\xC0\xAF", u"\uFFFD\uFFFD",
+                "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        Utf8Row{"an encoded surrogate becomes one replacement", "\xED\xA0\x80", u"\uFFFD", "\xEF\xBF\xBD"},
+        Utf8Row{"a code point beyond U+10FFFF becomes one replacement", "\xF4\x90\x80\x80", u"\uFFFD",
+                "\xEF\xBF\xBD"},
+        Utf8Row{"a cut sequence becomes a replacement and keeps what follows", "\xE5\xB1,", u"\uFFFD\uFFFD,",
+                "\xEF\xBF\xBD\xEF\xBF\xBD,"}),
+    test::RowName<Utf8Row>);
+
+TEST(Text, LoneSurrogatesBecomeReplacementsInUtf8) {
+  EXPECT_EQ(ToUtf8(Text{0xD800, u'a', 0xDC00}), "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
+  EXPECT_EQ(ToUtf8(Text{0xDBFF}), "\xEF\xBF\xBD");
+}
+
+TEST(Text, DecimalTextIsPlain) {
+  EXPECT_EQ(DecimalText(0), u"0");
+  EXPECT_EQ(DecimalText(-12), u"-12");
+  EXPECT_EQ(DecimalText(60000), u"60000");
+}
+
+TEST(Text, AsciiCaseIsFoldedForAsciiLettersOnly) {
+  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"KrName", u"krname"));
+  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"", u""));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"KrName", u"KrNam"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"KrName", u"KrNamf"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"\uFF41", u"\uFF21"));  // full-width a and A
+  EXPECT_EQ(AsciiUpper(u'a'), u'A');
+  EXPECT_EQ(AsciiUpper(u'z'), u'Z');
+  EXPECT_EQ(AsciiUpper(u'{'), u'{');
+  EXPECT_EQ(AsciiUpper(u'`'), u'`');
+}
+
+}  // namespace
+}  // namespace tavik
