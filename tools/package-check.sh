@@ -139,7 +139,7 @@ def string_value(key):
     v = k + 2 * (len(key) + 1)
     v += -v % 4
     end = v
-    while data[end:end + 2] != b"\0\0":
+    while end + 2 <= len(data) and data[end:end + 2] != b"\0\0":
         end += 2
     return data[v:end].decode("utf-16-le") or "empty"
 
