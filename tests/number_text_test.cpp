@@ -116,7 +116,13 @@ TEST(Number, SixteenBitConversionHasItsOwnBounds) {
   ExpectConversion({"", "x", 0, kTypeMismatch}, ToInt16);
 }
 
-TEST(Number, ANulInsideTheTextMakesItNoNumber) { EXPECT_FALSE(IsNumberText(Text(u"12\0", 3))); }
+TEST(Number, ATextEndsWhereItsViewEnds) {
+  EXPECT_FALSE(IsNumberText(Text(u"12\0", 3)));
+  const TextView text = u"12344.51e12";
+  EXPECT_EQ(RoundedNumber(text.substr(0, 2)), 12.0);
+  EXPECT_EQ(RoundedNumber(text.substr(0, 7)), 12344.0);  // "12344.5" to the even neighbour
+  EXPECT_EQ(RoundedNumber(text.substr(0, 10)), 123445.0);  // "12344.51e1"
+}
 
 TEST(Number, RoundedNumbersSaturateBeyondADouble) {
   const double infinity = std::numeric_limits<double>::infinity();

@@ -128,11 +128,11 @@ TEST_P(Gateway, TheNameColumnIsFoundWhateverItsCaseAndPlace) {
   }
 }
 
-// Answers the cursor requests of the lookup as a driver would that does
-// not offer static cursors.
-class RefusedCursor final : public odbc::DriverFaults {
+// Fails one driver call, as a driver would that does not offer it or a
+// database that stops answering.
+class FailingCall final : public odbc::DriverFaults {
  public:
-  explicit RefusedCursor(std::string_view refused) : refused_(refused) {}
+  explicit FailingCall(std::string_view refused) : refused_(refused) {}
   std::optional<short> Answer(std::string_view operation) override {
     if (operation == refused_) return static_cast<short>(-1);  // SQL_ERROR
     return std::nullopt;
@@ -145,13 +145,29 @@ class RefusedCursor final : public odbc::DriverFaults {
 TEST_P(Gateway, ADriverThatRefusesTheStaticCursorServesTheLookupForwardOnly) {
   for (const char* refused : {"SQLSetStmtAttr(CURSOR_TYPE)", "SQLSetStmtAttr(CONCURRENCY)"}) {
     test::ResetPatientTable(source());
-    RefusedCursor faults(refused);
+    FailingCall faults(refused);
     PatientGateway gateway(PatientGateway::Options{source(), true, &faults});
     EXPECT_EQ(gateway.StorePatient(Patient("9", "a")), StoreAction::Inserted) << refused;
     EXPECT_EQ(gateway.LookupPatient(u"9").stored_name, u"a") << refused;
     EXPECT_EQ(gateway.StorePatient(Patient("9", "b")), StoreAction::Updated) << refused;
     EXPECT_EQ(rows(), std::vector<std::string>{RowOf(Patient("9", "b"))}) << refused;
   }
+}
+
+TEST_P(Gateway, ALookupThatFailsReadingTheResultIsNeverTakenForNoRow) {
+  ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('9','a')");
+  for (const char* failing : {"SQLFetch", "SQLNumResultCols", "SQLColAttributeW", "SQLGetData"}) {
+    FailingCall faults(failing);
+    PatientGateway gateway(PatientGateway::Options{source(), true, &faults});
+    try {
+      gateway.StorePatient(Patient("9", "b"));
+      ADD_FAILURE() << failing << " failed and the patient was stored";
+    } catch (const DatabaseError& error) {
+      EXPECT_EQ(error.stage(), DatabaseStage::Statement) << failing;
+      EXPECT_EQ(error.operation(), failing);
+    }
+  }
+  EXPECT_EQ(rows(), std::vector<std::string>{"9|a|<null>|<null>|<null>|<null>|<null>|<null>|<null>|<null>|<null>"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, Gateway, ::testing::Values(test::kSqliteSource, test::kPostgresSource),

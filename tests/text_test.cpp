@@ -27,6 +27,7 @@ INSTANTIATE_TEST_SUITE_P(
         Utf8Row{"ASCII stays as it is", "Ab1", u"Ab1", "Ab1"},
         Utf8Row{"two byte sequences", "\xC2\xA5\xC3\xA9", u"\u00A5\u00E9", "\xC2\xA5\xC3\xA9"},
         Utf8Row{"three byte sequences", "\xE5\xB1\xB1\xEF\xBD\xB1", u"\u5C71\uFF71", "\xE5\xB1\xB1\xEF\xBD\xB1"},
+        Utf8Row{"the first four byte sequence", "\xF0\x90\x80\x80", u"\U00010000", "\xF0\x90\x80\x80"},
         Utf8Row{"four byte sequences become surrogate pairs", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF",
                 u"\U00020BB7\U0010FFFF", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF"},
         Utf8Row{"a stray continuation byte becomes one replacement", "a\x80z", u"a\uFFFDz", "a\xEF\xBF\xBDz"},
@@ -42,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Text, LoneSurrogatesBecomeReplacementsInUtf8) {
   EXPECT_EQ(ToUtf8(Text{0xD800, u'a', 0xDC00}), "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(Text{0xDBFF}), "\xEF\xBF\xBD");
+  EXPECT_EQ(ToUtf8(Text{u'a', 0xD800, 0xE000}), "a\xEF\xBF\xBD\xEE\x80\x80");
 }
 
 TEST(Text, DecimalTextIsPlain) {

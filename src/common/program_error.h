@@ -20,7 +20,8 @@ class ProgramError : public std::runtime_error {
   Text description_;
 };
 
-// The numbers and texts that users of this kind of program know.
+// The run-time errors the conversions of number texts raise, with the
+// numbers and descriptions the error trap shows.
 inline constexpr int kTypeMismatch = 13;  // a text that is not a number
 inline constexpr TextView kTypeMismatchText = u"型が一致しません。";
 inline constexpr int kOverflow = 6;  // a number outside the target type

@@ -14,11 +14,11 @@ AnsiDecoder::AnsiDecoder(std::unique_ptr<const Tables> tables)
     : tables_(std::move(tables)), reverse_(65536, 0xFFFF) {
   // Pairs first, then single bytes, so that a character with both forms is
   // written as its single byte; among duplicates the lowest code wins.
-  for (std::size_t code = 65535; code >= 256; --code) {
+  for (std::size_t code = tables_->pair.size(); code-- > 0;) {
     const char16_t c = tables_->pair[code];
     if (c != 0) reverse_[c] = static_cast<std::uint16_t>(code);
   }
-  for (std::size_t b = 256; b-- > 0;) {
+  for (std::size_t b = tables_->single.size(); b-- > 0;) {
     const char16_t c = tables_->single[b];
     if (!tables_->lead[b] && c != kReplacement) reverse_[c] = static_cast<std::uint16_t>(b);
   }

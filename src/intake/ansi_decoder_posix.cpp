@@ -39,7 +39,7 @@ std::unique_ptr<const AnsiDecoder::Tables> BuildAnsiTables() {
     throw std::runtime_error("iconv has no CP932 converter");
   }
   auto tables = std::make_unique<AnsiDecoder::Tables>();
-  for (unsigned b = 0; b < 256; ++b) {
+  for (unsigned b = 0; b < tables->single.size(); ++b) {
     const unsigned char byte[1] = {static_cast<unsigned char>(b)};
     char16_t c = 0;
     switch (Convert(cd, byte, 1, c)) {
@@ -48,7 +48,7 @@ std::unique_ptr<const AnsiDecoder::Tables> BuildAnsiTables() {
       case Conversion::Invalid: tables->single[b] = 0xFFFD; break;
     }
   }
-  for (unsigned lead = 0; lead < 256; ++lead) {
+  for (unsigned lead = 0; lead < tables->lead.size(); ++lead) {
     if (!tables->lead[lead]) continue;
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
       const unsigned char pair[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};

@@ -20,7 +20,7 @@ bool Convert(const char* bytes, int len, char16_t& out) {
 
 std::unique_ptr<const AnsiDecoder::Tables> BuildAnsiTables() {
   auto tables = std::make_unique<AnsiDecoder::Tables>();
-  for (unsigned b = 0; b < 256; ++b) {
+  for (unsigned b = 0; b < tables->single.size(); ++b) {
     const auto byte = static_cast<BYTE>(b);
     tables->single[b] = 0xFFFD;
     if (IsDBCSLeadByteEx(CP_ACP, byte)) {
@@ -31,7 +31,7 @@ std::unique_ptr<const AnsiDecoder::Tables> BuildAnsiTables() {
     char16_t decoded = 0;
     if (Convert(&c, 1, decoded)) tables->single[b] = decoded;
   }
-  for (unsigned lead = 0; lead < 256; ++lead) {
+  for (unsigned lead = 0; lead < tables->lead.size(); ++lead) {
     if (!tables->lead[lead]) continue;
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
       const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};

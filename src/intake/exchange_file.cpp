@@ -4,14 +4,6 @@
 
 namespace tavik {
 
-bool PatientRecord::operator==(const PatientRecord& o) const {
-  return PNo == o.PNo && PID == o.PID && PName == o.PName && PKana == o.PKana &&
-         PBDat == o.PBDat && PSex == o.PSex && PZip == o.PZip && PAddr == o.PAddr &&
-         PTel == o.PTel && PFax == o.PFax && PInf1 == o.PInf1 && PInf2 == o.PInf2 &&
-         PInf3 == o.PInf3 && PInf4 == o.PInf4 && PInf5 == o.PInf5 && PInf6 == o.PInf6 &&
-         PInf7 == o.PInf7 && PInf8 == o.PInf8 && IName == o.IName;
-}
-
 namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }

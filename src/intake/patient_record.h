@@ -26,8 +26,6 @@ struct PatientRecord {
   Text PInf7;
   Text PInf8;
   Text IName;
-
-  bool operator==(const PatientRecord& other) const;
 };
 
 }  // namespace tavik

@@ -1,7 +1,6 @@
 #include "patientdb/odbc.h"
 
 #include <utility>
-#include <vector>
 
 #include "patientdb/odbc_api.h"
 
@@ -27,32 +26,19 @@ const SQLWCHAR* Wide(TextView text) {
 SQLSMALLINT SmallLength(TextView text) { return static_cast<SQLSMALLINT>(text.size()); }
 
 // The one place that looks at a SQLRETURN: success passes, anything else
-// becomes a DatabaseError carrying the first diagnostic record.
+// becomes a DatabaseError carrying the first diagnostic record (on a
+// handle that was never allocated there is none).
 void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStage stage,
            const char* operation) {
   if (SQL_SUCCEEDED(rc)) return;
+  SQLWCHAR state[6] = {};
+  SQLINTEGER native = 0;
+  SQLWCHAR text[1024] = {};  // a longer message is cut, still terminated
   std::string sqlstate = "HY000";
-  long native = 0;
   Text message;
-  if (handle != SQL_NULL_HANDLE && rc != SQL_INVALID_HANDLE) {
-    SQLWCHAR state[6] = {};
-    SQLINTEGER native_error = 0;
-    std::vector<SQLWCHAR> text(1024);
-    SQLSMALLINT length = 0;
-    SQLRETURN drc = SQLGetDiagRecW(handle_type, handle, 1, state, &native_error, text.data(),
-                                   static_cast<SQLSMALLINT>(text.size()), &length);
-    if (drc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
-      text.resize(static_cast<std::size_t>(length) + 1);
-      drc = SQLGetDiagRecW(handle_type, handle, 1, state, &native_error, text.data(),
-                           static_cast<SQLSMALLINT>(text.size()), &length);
-    }
-    if (SQL_SUCCEEDED(drc)) {
-      sqlstate.clear();
-      for (int i = 0; i < 5 && state[i] != 0; ++i) sqlstate.push_back(static_cast<char>(state[i]));
-      native = native_error;
-      const auto n = std::min(static_cast<std::size_t>(length), text.size() - 1);
-      message.assign(reinterpret_cast<const char16_t*>(text.data()), n);
-    }
+  if (SQL_SUCCEEDED(SQLGetDiagRecW(handle_type, handle, 1, state, &native, text, 1024, nullptr))) {
+    sqlstate.assign(state, state + 5);
+    message = reinterpret_cast<const char16_t*>(text);
   }
   if (message.empty()) message = u"ODBC call returned " + DecimalText(rc);
   throw DatabaseError(stage, operation, std::move(sqlstate), native, std::move(message));
@@ -131,42 +117,40 @@ short Statement::Run(const char* operation, Call call) {
   return call();
 }
 
+template <typename Call>
+short Statement::RunChecked(const char* operation, Call call) {
+  const SQLRETURN rc = Run(operation, call);
+  if (rc != SQL_NO_DATA) Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, operation);
+  return rc;
+}
+
 short Statement::SetAttribute(const char* operation, int attribute, unsigned long value) {
   return Run(operation, [&] {
     return SQLSetStmtAttr(handle_, attribute, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), 0);
   });
 }
 
-bool Statement::RequestStaticReadOnlyCursor() {
+void Statement::RequestStaticReadOnlyCursor() {
   // SQL_SUCCESS_WITH_INFO: the driver put a cursor of its own in place.
   if (SQL_SUCCEEDED(SetAttribute("SQLSetStmtAttr(CURSOR_TYPE)", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_STATIC)) &&
       SQL_SUCCEEDED(SetAttribute("SQLSetStmtAttr(CONCURRENCY)", SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY))) {
-    return true;
+    return;
   }
   SetAttribute("SQLSetStmtAttr(CURSOR_TYPE)", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
-  return false;
 }
 
 void Statement::ExecDirect(TextView sql) {
-  const SQLRETURN rc = Run("SQLExecDirectW", [&] {
+  // An UPDATE that matches no row may answer SQL_NO_DATA: not a failure.
+  RunChecked("SQLExecDirectW", [&] {
     return SQLExecDirectW(handle_, const_cast<SQLWCHAR*>(Wide(sql)), static_cast<SQLINTEGER>(sql.size()));
   });
-  // An UPDATE that matches no row answers SQL_NO_DATA: not a failure.
-  if (rc == SQL_NO_DATA) return;
-  Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLExecDirectW");
 }
 
-bool Statement::Fetch() {
-  const SQLRETURN rc = SQLFetch(handle_);
-  if (rc == SQL_NO_DATA) return false;
-  Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLFetch");
-  return true;
-}
+bool Statement::Fetch() { return RunChecked("SQLFetch", [&] { return SQLFetch(handle_); }) != SQL_NO_DATA; }
 
 unsigned short Statement::ColumnCount() {
   SQLSMALLINT columns = 0;
-  Check(SQLNumResultCols(handle_, &columns), SQL_HANDLE_STMT, handle_, DatabaseStage::Statement,
-        "SQLNumResultCols");
+  RunChecked("SQLNumResultCols", [&] { return SQLNumResultCols(handle_, &columns); });
   return static_cast<unsigned short>(columns);
 }
 
@@ -174,10 +158,8 @@ unsigned short Statement::FindColumn(TextView name) {
   const unsigned short columns = ColumnCount();
   for (unsigned short i = 1; i <= columns; ++i) {
     SQLWCHAR buffer[256] = {};
-    SQLSMALLINT length = 0;
-    Check(SQLColAttributeW(handle_, i, SQL_DESC_NAME, buffer,
-                           sizeof buffer, &length, nullptr),
-          SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLColAttributeW");
+    RunChecked("SQLColAttributeW",
+               [&] { return SQLColAttributeW(handle_, i, SQL_DESC_NAME, buffer, sizeof buffer, nullptr, nullptr); });
     if (EqualsIgnoringAsciiCase(reinterpret_cast<const char16_t*>(buffer), name)) return i;
   }
   return 0;
@@ -186,15 +168,15 @@ unsigned short Statement::FindColumn(TextView name) {
 std::optional<Text> Statement::GetText(unsigned short column) {
   Text value;
   SQLWCHAR buffer[512];
+  constexpr std::size_t kUnits = sizeof buffer / sizeof buffer[0] - 1;  // the rest is the terminator
   for (;;) {
     SQLLEN indicator = 0;
-    const SQLRETURN rc = SQLGetData(handle_, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+    const SQLRETURN rc = RunChecked(
+        "SQLGetData", [&] { return SQLGetData(handle_, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator); });
     if (rc == SQL_NO_DATA) break;
-    Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, "SQLGetData");
     if (indicator == SQL_NULL_DATA) return std::nullopt;
-    // Whole characters in this piece: all of the buffer but its terminator
-    // when the value goes on (or its length is unknown), else what is left.
-    constexpr std::size_t kUnits = sizeof buffer / sizeof buffer[0] - 1;
+    // The whole buffer while the value goes on (or its length is unknown),
+    // else what is left of it.
     std::size_t units = kUnits;
     if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR) <= kUnits) {
       units = static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR);

@@ -40,10 +40,9 @@ class Statement {
   Statement& operator=(const Statement&) = delete;
 
   // Asks for a static, read-only cursor for the statement executed next.
-  // A driver may give another one in its place. False when the driver
-  // refused: the statement then keeps the driver's default forward-only
-  // cursor.
-  bool RequestStaticReadOnlyCursor();
+  // A driver may give another one in its place; one that refuses leaves
+  // the statement with its default forward-only cursor.
+  void RequestStaticReadOnlyCursor();
   // Runs the text, passed with its length: a NUL inside it does not end it.
   void ExecDirect(TextView sql);
   // Moves to the next row; false when there is none.
@@ -57,8 +56,13 @@ class Statement {
   std::optional<Text> GetText(unsigned short column);
 
  private:
+  // Every driver call of a statement: answered by the faults when they
+  // say so, otherwise made; RunChecked also raises every answer but
+  // success and SQL_NO_DATA.
   template <typename Call>
   short Run(const char* operation, Call call);
+  template <typename Call>
+  short RunChecked(const char* operation, Call call);
   short SetAttribute(const char* operation, int attribute, unsigned long value);
 
   void* handle_ = nullptr;

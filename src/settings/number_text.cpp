@@ -17,8 +17,8 @@
 // time in proportion to the length of the text and nothing more.
 #include "settings/number_text.h"
 
-#include <charconv>
 #include <cstddef>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -208,14 +208,10 @@ std::optional<double> RoundedNumber(TextView text) {
   const std::optional<DecimalNumber> number = Parse(text);
   if (!number) return std::nullopt;
   const WholeNumber whole = Round(*number);
-  const double infinity = std::numeric_limits<double>::infinity();
-  if (whole.huge) return whole.negative ? -infinity : infinity;
-  if (whole.digits.empty()) return 0.0;
-  double magnitude = 0.0;
-  const char* first = whole.digits.data();
-  const char* last = first + whole.digits.size();
-  const std::from_chars_result result = std::from_chars(first, last, magnitude);
-  if (result.ec == std::errc::result_out_of_range) magnitude = infinity;
+  // Digits only, which no locale reads otherwise; beyond the range of a
+  // double strtod gives infinity.
+  const double magnitude = whole.huge ? std::numeric_limits<double>::infinity()
+                                      : std::strtod(("0" + whole.digits).c_str(), nullptr);
   return whole.negative ? -magnitude : magnitude;
 }
 
