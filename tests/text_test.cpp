@@ -26,6 +26,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Utf8Row{"ASCII stays as it is", "Ab1", u"Ab1", "Ab1"},
         Utf8Row{"two byte sequences", "\xC2\xA5\xC3\xA9", u"\u00A5\u00E9", "\xC2\xA5\xC3\xA9"},
+        Utf8Row{"the first code point of each length", "\x7F\xC2\x80\xE0\xA0\x80", u"\u007F\u0080\u0800",
+                "\x7F\xC2\x80\xE0\xA0\x80"},
         Utf8Row{"three byte sequences", "\xE5\xB1\xB1\xEF\xBD\xB1", u"\u5C71\uFF71", "\xE5\xB1\xB1\xEF\xBD\xB1"},
         Utf8Row{"the first four byte sequence", "\xF0\x90\x80\x80", u"\U00010000", "\xF0\x90\x80\x80"},
         Utf8Row{"four byte sequences become surrogate pairs", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF",
@@ -34,6 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         Utf8Row{"an overlong form becomes replacements", "\xC0\xAF", u"\uFFFD\uFFFD",
                 "\xEF\xBF\xBD\xEF\xBF\xBD"},
         Utf8Row{"an encoded surrogate becomes one replacement", "\xED\xA0\x80", u"\uFFFD", "\xEF\xBF\xBD"},
+        Utf8Row{"the last encoded surrogate becomes one replacement", "\xED\xBF\xBF", u"\uFFFD", "\xEF\xBF\xBD"},
         Utf8Row{"a code point beyond U+10FFFF becomes one replacement", "\xF4\x90\x80\x80", u"\uFFFD",
                 "\xEF\xBF\xBD"},
         Utf8Row{"a cut sequence becomes a replacement and keeps what follows", "\xE5\xB1,", u"\uFFFD\uFFFD,",
@@ -44,6 +47,7 @@ TEST(Text, LoneSurrogatesBecomeReplacementsInUtf8) {
   EXPECT_EQ(ToUtf8(Text{0xD800, u'a', 0xDC00}), "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(Text{0xDBFF}), "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(Text{u'a', 0xD800, 0xE000}), "a\xEF\xBF\xBD\xEE\x80\x80");
+  EXPECT_EQ(ToUtf8(TextView(u"\U00010000").substr(0, 1)), "\xEF\xBF\xBD");  // the pair cut by the view
 }
 
 TEST(Text, DecimalTextIsPlain) {

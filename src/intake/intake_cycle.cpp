@@ -1,5 +1,7 @@
 #include "intake/intake_cycle.h"
 
+#include <algorithm>
+
 #include "intake/exchange_file.h"
 #include "patientdb/patient_store.h"
 
@@ -14,7 +16,7 @@ Text Join(const Text& folder, const Text& name) { return folder + u"\\" + name; 
 }  // namespace
 
 Text BackupName(const Text& path, TextView extension) {
-  Text backup = path.substr(0, path.size() >= 3 ? path.size() - 3 : 0);
+  Text backup = path.substr(0, path.size() - std::min<std::size_t>(path.size(), 3));
   backup.append(extension);
   return backup;
 }

@@ -11,17 +11,21 @@
 #include "intake/ansi_decoder.h"
 #include "patientdb/odbc.h"
 
+#include <filesystem>
+#include <random>
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include "common/wide_text_win32.h"
 #else
 #include <clocale>
-#include <filesystem>
 #include <thread>
 #endif
 
 namespace tavik::test {
+
+namespace fs = std::filesystem;
 
 std::string Sjis(const char* utf8) { return AnsiDecoder::System().Encode(FromUtf8(utf8)); }
 
@@ -50,130 +54,76 @@ void WaitUntil(const char* what, const std::function<bool()>& done) {
   }
 }
 
+namespace {
+
+// The program joins paths with "\"; the portable build takes "/" for it.
+fs::path Native(const Text& path) {
 #ifdef _WIN32
-
-TempDir::TempDir() {
-  wchar_t base[MAX_PATH];
-  GetTempPathW(MAX_PATH, base);
-  static unsigned counter = 0;
-  for (;;) {
-    const std::wstring candidate = std::wstring(base) + L"tavik-" + std::to_wstring(GetCurrentProcessId()) +
-                                   L"-" + std::to_wstring(++counter);
-    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-      path_ = TextFromWide(candidate);
-      return;
-    }
-  }
-}
-
-void RemoveTree(const Text& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(WideCStr(path + u"\\*"), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const Text name = TextFromWide(data.cFileName);
-      if (name == u"." || name == u"..") continue;
-      const Text full = path + u"\\" + name;
-      SetFileAttributesW(WideCStr(full), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        DeleteFileW(WideCStr(full));
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(WideCStr(path));
-}
-
-void MakeFolder(const Text& path) { CreateDirectoryW(WideCStr(path), nullptr); }
-
-void MakeReadOnly(const Text& path) { SetFileAttributesW(WideCStr(path), FILE_ATTRIBUTE_READONLY); }
-
-void MakeHidden(const Text& path) { SetFileAttributesW(WideCStr(path), FILE_ATTRIBUTE_HIDDEN); }
-
-bool PathExists(const Text& path) { return GetFileAttributesW(WideCStr(path)) != INVALID_FILE_ATTRIBUTES; }
-
-std::vector<std::string> FolderNames(const Text& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(WideCStr(folder + u"\\*"), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const Text name = TextFromWide(data.cFileName);
-    if (name != u"." && name != u"..") names.push_back(ToUtf8(name));
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-namespace {
-std::wstring NativePath(const Text& path) { return ToWideString(path); }
-}  // namespace
-
+  return fs::path(path);
 #else
-
-namespace {
-std::string NativePath(const Text& path) {
-  std::string native = ToUtf8(path);
-  std::replace(native.begin(), native.end(), '\\', '/');
-  return native;
+  Text slashed = path;
+  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+  return fs::path(slashed);
+#endif
 }
+
 }  // namespace
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tavik-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = FromUtf8(pattern);
+  std::random_device random;
+  fs::path candidate;
+  do {
+    candidate = fs::temp_directory_path() / ("tavik-" + std::to_string(random()));
+  } while (!fs::create_directory(candidate));
+  path_ = candidate.u16string();
 }
-
-void RemoveTree(const Text& path) {
-  std::error_code ignored;
-  const std::string native = NativePath(path);
-  // Read-only files and folders do not stop the clean-up.
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(native, ignored)) {
-    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-  }
-  std::filesystem::remove_all(native, ignored);
-}
-
-void MakeFolder(const Text& path) { std::filesystem::create_directory(NativePath(path)); }
-
-void MakeReadOnly(const Text& path) {
-  std::filesystem::permissions(NativePath(path), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-}
-
-void MakeHidden(const Text&) {}
-
-bool PathExists(const Text& path) {
-  std::error_code ignored;
-  return std::filesystem::exists(std::filesystem::symlink_status(NativePath(path), ignored));
-}
-
-std::vector<std::string> FolderNames(const Text& folder) {
-  std::vector<std::string> names;
-  std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(NativePath(folder), ignored)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-#endif
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
+void RemoveTree(const Text& path) {
+  std::error_code ignored;
+  // Read-only files and folders do not stop the clean-up.
+  for (const auto& entry : fs::recursive_directory_iterator(Native(path), ignored)) {
+    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(Native(path), ignored);
+}
+
+void MakeFolder(const Text& path) { fs::create_directory(Native(path)); }
+
+void MakeReadOnly(const Text& path) {
+  fs::permissions(Native(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+void MakeHidden([[maybe_unused]] const Text& path) {
+#ifdef _WIN32
+  SetFileAttributesW(WideCStr(path), GetFileAttributesW(WideCStr(path)) | FILE_ATTRIBUTE_HIDDEN);
+#endif
+}
+
+bool PathExists(const Text& path) {
+  std::error_code ignored;
+  return fs::exists(fs::symlink_status(Native(path), ignored));
+}
+
+std::vector<std::string> FolderNames(const Text& folder) {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(Native(folder), ignored)) {
+    names.push_back(entry.path().filename().u8string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 void WriteFile(const Text& path, const std::string& bytes) {
-  std::ofstream out(NativePath(path).c_str(), std::ios::binary | std::ios::trunc);
+  std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + ToUtf8(path));
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::optional<std::string> ReadFile(const Text& path) {
-  std::ifstream in(NativePath(path).c_str(), std::ios::binary);
+  std::ifstream in(Native(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream content;
   content << in.rdbuf();
