@@ -47,7 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
                       WildcardRow{"a plain name matches itself", u"x.bak", u"X.BAK", true},
                       WildcardRow{"a plain name matches nothing longer", u"x.bak", u"x.bakk", false},
                       WildcardRow{"stars at the end match nothing more", u"x**", u"x", true},
-                      WildcardRow{"Japanese names match", u"*.req", u"山田.req", true}),
+                      WildcardRow{"Japanese names match", u"*.req", u"山田.req", true},
+                      WildcardRow{"a pattern ends where its view ends", TextView(u"x*", 1), u"xy", false},
+                      WildcardRow{"a pattern ends before a question mark outside it", TextView(u"x?", 1), u"xy", false}),
     test::RowName<WildcardRow>);
 
 class PlatformFiles : public ::testing::Test {

@@ -211,22 +211,34 @@ TEST_F(Intake, RotationDeletesTheSecondGenerationAndPromotesTheFirst) {
   EXPECT_EQ(ReadFile(dir / u"f.bk2"), "f2");
 }
 
-// The whole road on the SQLite3 data source: files to rows, an outage of
-// the data source, and each patient stored exactly once.
-TEST(IntakeEndToEnd, PatientFilesBecomeRowsOnceTheDataSourceIsThere) {
-  test::ResetPatientTable(test::kSqliteSource);
+// The whole road on the SQLite3 data source.
+class IntakeEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::ResetPatientTable(test::kSqliteSource);
+    WriteFile(dir / u"0042.fmr", Sjis("Fun=xREGIST\r\nPID=\"0042\"\r\nPName=山田 太郎\r\nPAddr=\"東京都港区\"\r\n"));
+    WriteFile(dir / u"0043.req", Sjis("Fun=xREGIST\r\nPID=\"0043\"\r\nPName=ﾔﾏﾀﾞ\r\n"));
+  }
+  IntakeReport Tick(TextView data_source) {
+    PatientGateway gateway(PatientGateway::Options{Text(data_source), true, nullptr});
+    return IntakeCycle(PlatformFileSystem(), gateway).ProcessExchangeFiles(dir.path());
+  }
+  const std::vector<std::string> rows_{"0042|山田 太郎|||||東京都港区||||<null>", "0043|ﾔﾏﾀﾞ|||||||||<null>"};
   TempDir dir;
-  WriteFile(dir / u"0042.fmr", Sjis("Fun=xREGIST\r\nPID=\"0042\"\r\nPName=山田 太郎\r\nPAddr=\"東京都港区\"\r\n"));
-  WriteFile(dir / u"0043.req", Sjis("Fun=xREGIST\r\nPID=\"0043\"\r\nPName=ﾔﾏﾀﾞ\r\n"));
-  PatientGateway missing(PatientGateway::Options{u"FileMaker5Undefined", true, nullptr});
-  EXPECT_EQ(IntakeCycle(PlatformFileSystem(), missing).ProcessExchangeFiles(dir.path()).left, 2u);
-  PatientGateway gateway(PatientGateway::Options{Text(test::kSqliteSource), true, nullptr});
-  IntakeCycle cycle(PlatformFileSystem(), gateway);
-  EXPECT_EQ(cycle.ProcessExchangeFiles(dir.path()).stored, 2u);
-  EXPECT_EQ(cycle.ProcessExchangeFiles(dir.path()).stored, 0u);
-  EXPECT_EQ(test::PatientRows(test::kSqliteSource),
-            (std::vector<std::string>{"0042|山田 太郎|||||東京都港区||||<null>", "0043|ﾔﾏﾀﾞ|||||||||<null>"}));
+};
+
+TEST_F(IntakeEndToEnd, PatientFilesBecomeRowsAndBackups) {
+  EXPECT_EQ(Tick(test::kSqliteSource).stored, 2u);
+  EXPECT_EQ(test::PatientRows(test::kSqliteSource), rows_);
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"0042.bak", "0043.bak"}));
+}
+
+TEST_F(IntakeEndToEnd, PatientsWaitForAMissingDataSourceAndAreStoredOnceItIsBack) {
+  EXPECT_EQ(Tick(u"FileMaker5Undefined").left, 2u);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"0042.fmr", "0043.req"}));
+  EXPECT_EQ(Tick(test::kSqliteSource).stored, 2u);
+  EXPECT_EQ(Tick(test::kSqliteSource).stored, 0u);
+  EXPECT_EQ(test::PatientRows(test::kSqliteSource), rows_);
 }
 
 }  // namespace

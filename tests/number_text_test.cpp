@@ -130,6 +130,8 @@ TEST(Number, RoundedNumbersSaturateBeyondADouble) {
   EXPECT_EQ(RoundedNumber(u"-7.5e0"), -8.0);
   EXPECT_EQ(RoundedNumber(u"0.2"), 0.0);
   EXPECT_FALSE(std::signbit(*RoundedNumber(u"-0.4")));
+  EXPECT_FALSE(std::signbit(*RoundedNumber(u"-0.04")));
+  EXPECT_FALSE(std::signbit(*RoundedNumber(u"-0")));
   EXPECT_EQ(RoundedNumber(u"1e308"), 1e308);
   EXPECT_EQ(RoundedNumber(u"1e309"), infinity);
   EXPECT_EQ(RoundedNumber(U(("-1" + std::string(500, '0')).c_str())), -infinity);

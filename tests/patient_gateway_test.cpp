@@ -129,18 +129,27 @@ TEST_P(Gateway, TheNameColumnIsFoundWhateverItsCaseAndPlace) {
 }
 
 // Fails one driver call, as a driver would that does not offer it or a
-// database that stops answering.
+// database that stops answering; records the calls asked for.
 class FailingCall final : public odbc::DriverFaults {
  public:
   explicit FailingCall(std::string_view refused) : refused_(refused) {}
   std::optional<short> Answer(std::string_view operation) override {
+    asked.emplace_back(operation);
     if (operation == refused_) return static_cast<short>(-1);  // SQL_ERROR
     return std::nullopt;
   }
+  std::vector<std::string> asked;
 
  private:
   std::string_view refused_;
 };
+
+TEST_P(Gateway, TheLookupAsksForAStaticReadOnlyCursorBeforeItRuns) {
+  FailingCall faults("none");
+  PatientGateway(PatientGateway::Options{source(), true, &faults}).LookupPatient(u"1");
+  EXPECT_EQ(std::vector<std::string>(faults.asked.begin(), faults.asked.begin() + 3),
+            (std::vector<std::string>{"SQLSetStmtAttr(CURSOR_TYPE)", "SQLSetStmtAttr(CONCURRENCY)", "SQLExecDirectW"}));
+}
 
 TEST_P(Gateway, ADriverThatRefusesTheStaticCursorServesTheLookupForwardOnly) {
   for (const char* refused : {"SQLSetStmtAttr(CURSOR_TYPE)", "SQLSetStmtAttr(CONCURRENCY)"}) {
@@ -151,6 +160,10 @@ TEST_P(Gateway, ADriverThatRefusesTheStaticCursorServesTheLookupForwardOnly) {
     EXPECT_EQ(gateway.LookupPatient(u"9").stored_name, u"a") << refused;
     EXPECT_EQ(gateway.StorePatient(Patient("9", "b")), StoreAction::Updated) << refused;
     EXPECT_EQ(rows(), std::vector<std::string>{RowOf(Patient("9", "b"))}) << refused;
+    // A refused cursor type is not followed by a concurrency request.
+    EXPECT_EQ(std::count(faults.asked.begin(), faults.asked.end(), "SQLSetStmtAttr(CONCURRENCY)"),
+              std::string_view(refused) == "SQLSetStmtAttr(CURSOR_TYPE)" ? 0 : 3)
+        << refused;
   }
 }
 

@@ -39,6 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
         Utf8Row{"the last encoded surrogate becomes one replacement", "\xED\xBF\xBF", u"\uFFFD", "\xEF\xBF\xBD"},
         Utf8Row{"a code point beyond U+10FFFF becomes one replacement", "\xF4\x90\x80\x80", u"\uFFFD",
                 "\xEF\xBF\xBD"},
+        Utf8Row{"a cut four byte sequence keeps what follows", "\xF0\x90" "A\x80", u"\uFFFD\uFFFDA\uFFFD",
+                "\xEF\xBF\xBD\xEF\xBF\xBD" "A\xEF\xBF\xBD"},
         Utf8Row{"a cut sequence becomes a replacement and keeps what follows", "\xE5\xB1,", u"\uFFFD\uFFFD,",
                 "\xEF\xBF\xBD\xEF\xBF\xBD,"}),
     test::RowName<Utf8Row>);

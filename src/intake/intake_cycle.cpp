@@ -92,13 +92,12 @@ void IntakeCycle::RotateBackups(const Text& exchange_folder) {
   for (const Text& name : file_system_.List(folder, u"*.bk2")) {
     file_system_.Delete(Join(folder, name));
   }
-  // One listing: a ".bak" that cannot be renamed stays for the next start
-  // and is not taken again, so the rotation always ends.
+  // One listing: a ".bak" whose ".bk2" name is still taken (that ".bk2"
+  // could not be deleted above) or that cannot be renamed stays for the
+  // next start and is not taken again, so the rotation always ends.
   for (const Text& name : file_system_.List(folder, u"*.bak")) {
     const Text path = Join(folder, name);
-    const Text second = BackupName(path, kSecondBackupExtension);
-    if (file_system_.FileExists(second)) file_system_.Delete(second);
-    file_system_.Rename(path, second);
+    file_system_.Rename(path, BackupName(path, kSecondBackupExtension));
   }
 }
 

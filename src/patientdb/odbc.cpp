@@ -131,12 +131,12 @@ short Statement::SetAttribute(const char* operation, int attribute, unsigned lon
 }
 
 void Statement::RequestStaticReadOnlyCursor() {
-  // SQL_SUCCESS_WITH_INFO: the driver put a cursor of its own in place.
-  if (SQL_SUCCEEDED(SetAttribute("SQLSetStmtAttr(CURSOR_TYPE)", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_STATIC)) &&
-      SQL_SUCCEEDED(SetAttribute("SQLSetStmtAttr(CONCURRENCY)", SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY))) {
-    return;
+  // A driver may put another cursor in place (SQL_SUCCESS_WITH_INFO) or
+  // refuse either request; the statement then keeps what it has, its
+  // default being forward-only and read-only.
+  if (SQL_SUCCEEDED(SetAttribute("SQLSetStmtAttr(CURSOR_TYPE)", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_STATIC))) {
+    SetAttribute("SQLSetStmtAttr(CONCURRENCY)", SQL_ATTR_CONCURRENCY, SQL_CONCUR_READ_ONLY);
   }
-  SetAttribute("SQLSetStmtAttr(CURSOR_TYPE)", SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_FORWARD_ONLY);
 }
 
 void Statement::ExecDirect(TextView sql) {

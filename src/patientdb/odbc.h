@@ -41,7 +41,7 @@ class Statement {
 
   // Asks for a static, read-only cursor for the statement executed next.
   // A driver may give another one in its place; one that refuses leaves
-  // the statement with its default forward-only cursor.
+  // the statement with its default cursor, forward-only and read-only.
   void RequestStaticReadOnlyCursor();
   // Runs the text, passed with its length: a NUL inside it does not end it.
   void ExecDirect(TextView sql);

@@ -112,10 +112,6 @@ std::optional<DecimalNumber> Parse(TextView text) {
     number.digits.pop_back();
     ++number.exponent;
   }
-  if (number.digits.empty()) {
-    number.negative = false;
-    number.exponent = 0;
-  }
   return number;
 }
 
@@ -155,10 +151,7 @@ WholeNumber Round(const DecimalNumber& number) {
     whole.digits.append(static_cast<std::size_t>(number.exponent), '0');
     return whole;
   }
-  if (whole_digits < 0) {
-    whole.negative = false;  // below 0.1 in size: rounds to 0
-    return whole;
-  }
+  if (whole_digits < 0) return whole;  // below 0.1 in size: rounds to 0
 
   const auto split = static_cast<std::size_t>(whole_digits);
   whole.digits = number.digits.substr(0, split);
@@ -174,7 +167,6 @@ WholeNumber Round(const DecimalNumber& number) {
     up = more_after || odd;
   }
   if (up) Increment(whole.digits);
-  if (whole.digits.empty()) whole.negative = false;
   return whole;
 }
 
@@ -212,7 +204,8 @@ std::optional<double> RoundedNumber(TextView text) {
   // double strtod gives infinity.
   const double magnitude = whole.huge ? std::numeric_limits<double>::infinity()
                                       : std::strtod(("0" + whole.digits).c_str(), nullptr);
-  return whole.negative ? -magnitude : magnitude;
+  // 0.0 - 0.0 is +0.0: a negative text that rounds to zero gives zero.
+  return whole.negative ? 0.0 - magnitude : magnitude;
 }
 
 std::int32_t ToInt32(TextView text) {
