@@ -222,7 +222,7 @@ echo "== summary"
 printf '%s\n' "${flavour_lines[@]}"
 printf 'phase times: %s' "${phase_times[0]}"
 printf ', %s' "${phase_times[@]:1}"
-echo
+echo ", all $SECONDS s"
 if [ ${#failures[@]} -gt 0 ]; then
   echo "failed:"
   printf '  %s\n' "${failures[@]}"
