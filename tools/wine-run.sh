@@ -20,8 +20,12 @@ out="$(mktemp /tmp/tavik-wine-out.XXXXXX)"
 # shellcheck disable=SC2086
 env $TAVIK_LOCALE_ENV "$(tavik_loader)" "$@" </dev/null >"$out" 2>&1 &
 pid=$!
-# Stopped from outside (ctest's timeout): end the program and whatever
-# else runs in this prefix, so that a second try starts clean.
+# Stopped with TERM or INT (the test command stopping a run): end the
+# program and whatever else runs in this prefix. CTest's own timeout kills
+# this script and its children outright (SIGKILL), which leaves a 64-bit
+# program started through the 32-bit loader (start.exe hands it on)
+# running until the prefix ends; the test command ends every prefix it
+# used when it ends.
 trap 'kill "$pid" 2>/dev/null; tavik_end_prefix "$WINEPREFIX"; rm -f "$out"; exit 124' TERM INT
 # Shown as it comes (tail ends with the program), so that a program that
 # hangs still shows how far it got.
