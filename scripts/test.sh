@@ -4,18 +4,97 @@
 #  2. builds the three flavours (linux, windows-x64, windows-x86),
 #  3. starts a PostgreSQL server on loopback and an Xvfb display,
 #  4. runs the portable core's tests natively (ASan + UBSan),
-#  5. runs the Windows build's tests under Wine (code page 932),
-#  6. prints one summary line: "tests: N passed, N failed".
+#  5. runs each Windows flavour's tests under Wine (code page 932): x64, and
+#     x86 where this kernel runs 32-bit programs,
+#  6. prints each test program's counts, each flavour's, how long each phase
+#     took, and a last line "tests: N passed, N failed, N skipped".
+# A failed test fails the command, and so does a skipped one.
+#
+# However it ends (passed, failed, timed out, interrupted), it ends what it
+# started: every Wine prefix the run or its tests used (wineserver -k),
+# PostgreSQL, Xvfb, and then any process still carrying this run's mark
+# (TAVIK_TEST_RUN in its environment, inherited by all it starts).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
+# What Wine can run here is asked afresh, not taken from the caller.
+unset TAVIK_WINE_FILES TAVIK_X86_UNAVAILABLE
+# shellcheck source=tools/wine-env.sh
+source tools/wine-env.sh
 
 bash scripts/install-deps.sh
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tavik-ccache}"
 # Clones in other folders share the cache.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
+work="$(mktemp -d /tmp/tavik-test.XXXXXX)"
+chmod 755 "$work"
+export TAVIK_TEST_RUN="$work"
+# Every Wine prefix used from here on is listed there (tools/wine-env.sh).
+export TAVIK_WINE_PREFIX_LIST="$work/wine-prefixes"
+: >"$TAVIK_WINE_PREFIX_LIST"
+xvfb_pid=""
+ctest_pid=""
+
+# The prefixes to end: those listed, and any under the build folders or
+# the run's folder (made by a test without tools/wine-env.sh).
+end_wine_prefixes() {
+  local prefix
+  { cat "$TAVIK_WINE_PREFIX_LIST" 2>/dev/null || true
+    find "$root/build" "$work" -name system.reg -printf '%h\n' 2>/dev/null || true
+  } | sort -u | while read -r prefix; do tavik_end_prefix "$prefix"; done
+}
+# Stops a ctest run (its own process group) and every test it started.
+stop_ctest() {
+  [ -n "$ctest_pid" ] || return 0
+  kill -TERM -- "-$ctest_pid" 2>/dev/null || true
+  # tools/wine-run.sh ends its prefix on TERM; what still runs after
+  # that is killed.
+  local i
+  for i in $(seq 1 100); do
+    kill -0 -- "-$ctest_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL -- "-$ctest_pid" 2>/dev/null || true
+  wait "$ctest_pid" 2>/dev/null || true
+  ctest_pid=""
+}
+# Kills whatever still carries this run's mark.
+end_leftovers() {
+  local entry pid pids=()
+  for entry in /proc/[0-9]*; do
+    pid="${entry#/proc/}"
+    [ "$pid" = "$$" ] && continue
+    grep -qzxF "TAVIK_TEST_RUN=$work" "$entry/environ" 2>/dev/null && pids+=("$pid")
+  done
+  [ ${#pids[@]} -gt 0 ] || return 0
+  echo "left running by the run, now killed:"
+  ps -o pid=,args= -p "$(IFS=,; echo "${pids[*]}")" 2>/dev/null | cut -c1-160 || true
+  kill -KILL "${pids[@]}" 2>/dev/null || true
+}
+cleanup() {
+  trap - INT TERM HUP
+  stop_ctest
+  end_wine_prefixes
+  tools/pg-test-server.sh stop "$work/pg" || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  end_leftovers
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'echo "interrupted"; exit 130' INT
+trap 'echo "terminated"; exit 143' TERM
+trap 'echo "hung up"; exit 129' HUP
+
+# What an earlier run left in the build folders (a run that was killed).
+end_wine_prefixes
+
+phase_times=()
 mkdir -p build
+started=$SECONDS
 for preset in linux windows-x64 windows-x86; do
   echo "== build $preset"
   if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"build/$preset.log" 2>&1; then
@@ -25,17 +104,7 @@ for preset in linux windows-x64 windows-x86; do
     exit 1
   fi
 done
-
-work="$(mktemp -d /tmp/tavik-test.XXXXXX)"
-chmod 755 "$work"
-xvfb_pid=""
-cleanup() {
-  tools/pg-test-server.sh stop "$work/pg" || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  if [ -n "${WINEPREFIX:-}" ]; then WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+phase_times+=("builds $((SECONDS - started)) s")
 
 echo "== start PostgreSQL on loopback"
 export TAVIK_PG_PORT=$((54000 + RANDOM % 1000))
@@ -43,47 +112,127 @@ tools/pg-test-server.sh start "$work/pg" "$TAVIK_PG_PORT"
 eval "$(tools/odbc-test-env.sh "$work/odbc")"
 
 echo "== start Xvfb"
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+display=$((90 + RANDOM % 100))
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-export DISPLAY="$display"
+while [ ! -e "/tmp/.X11-unix/X$display" ]; do
+  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log"; echo "Xvfb did not start"; exit 1; }
+  sleep 0.1
+done
+export DISPLAY=":$display"
 
 logs="$root/build/test-logs"
+rm -rf "$logs"
 mkdir -p "$logs"
 status=0
-# Totals from GoogleTest's own summaries ("[  PASSED  ] N tests.",
-# "[  FAILED  ] N tests, listed below:"), plus CTest tests that are no
-# GoogleTest program and failed.
 passed=0
 failed=0
-count() {
-  local p f
-  # ctest -V puts "N: " in front of each line of test N.
-  p=$(sed -n 's/^\([0-9]*: \)\?\[  PASSED  \] \([0-9]*\) tests\?\..*/\2/p' "$1" | awk '{s+=$1} END {print s+0}')
-  f=$(sed -n 's/^\([0-9]*: \)\?\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\2/p' "$1" | awk '{s+=$1} END {print s+0}')
-  passed=$((passed + ${p:-0}))
-  failed=$((failed + ${f:-0}))
-  if ! grep -q "100% tests passed" "$1" && [ "${f:-0}" = 0 ]; then failed=$((failed + 1)); fi
-}
-show() {  # the end of each test program's report
-  grep -E "^([0-9]+: )?\[  (PASSED|FAILED|SKIPPED) +\]|tests passed|^[0-9]+/[0-9]+ Test" "$1" || true
+skipped=0
+flavour_lines=()
+failures=()
+skips=()
+
+# The skipped GoogleTest tests recorded in the XML reports of one flavour,
+# one "Suite.Name (program)" a line.
+skipped_tests() {
+  local file program
+  for file in "$1"/*.xml; do
+    [ -f "$file" ] || continue
+    program="$(basename "$file" .xml)"
+    # GoogleTest names a second report of the same program program_1.xml.
+    if [[ $program =~ ^(.*)_[0-9]+$ ]] && [ -f "$1/${BASH_REMATCH[1]}.xml" ]; then
+      program="${BASH_REMATCH[1]}"
+    fi
+    sed -n 's/.*<testcase name="\([^"]*\)".* result="skipped".* classname="\([^"]*\)".*/\2.\1/p' "$file" |
+      sed "s/\$/ ($program)/"
+  done | sort -u
 }
 
-echo "== native tests (ASan + UBSan)"
-(cd build/linux && ctest -V --timeout 900) >"$logs/native.log" 2>&1 || status=1
-show "$logs/native.log"
-count "$logs/native.log"
+# Runs one flavour's ctest (in a process group of its own, so that the
+# whole of it can be stopped) and adds up its counts.
+#   run_flavour NAME BUILD_DIR [ctest options]
+run_flavour() {
+  local flavour="$1" dir="$2"
+  shift 2
+  local log="$logs/$flavour.log" reports="$work/reports/$flavour" started=$SECONDS
+  local name verdict gtest p f s seconds names fp=0 ff=0 fs=0 ran=0 test
+  mkdir -p "$reports"
+  # Each GoogleTest program writes its report there (GoogleTest names the
+  # skipped tests only in the report when its output is brief).
+  local reports_arg="xml:$reports/"
+  [ "$flavour" = native ] || reports_arg="xml:Z:$reports/"
+  echo "== $flavour tests"
+  GTEST_OUTPUT="$reports_arg" setsid ctest --test-dir "$dir" -V --timeout 900 "$@" </dev/null >"$log" 2>&1 &
+  ctest_pid=$!
+  wait "$ctest_pid" || status=1
+  ctest_pid=""
+  phase_times+=("$flavour $((SECONDS - started)) s")
+  while IFS=$'\t' read -r name verdict gtest p f s seconds names; do
+    ran=$((ran + 1))
+    if [ "$gtest" = 1 ]; then
+      echo "  $name: $p passed, $f failed, $s skipped ($seconds s)"
+    else
+      p=0 f=0 s=0
+      echo "  $name: $verdict ($seconds s)"
+    fi
+    for test in $names; do failures+=("$flavour: $test"); done
+    # A test that is no GoogleTest program, or one that failed without
+    # naming a failed test (a crash, a leak found at exit), is one failure.
+    if [ "$verdict" != Passed ] && [ "$f" = 0 ]; then
+      f=1
+      failures+=("$flavour: $name ($verdict)")
+    fi
+    fp=$((fp + p)) ff=$((ff + f)) fs=$((fs + s))
+  done < <(awk -f tools/ctest-tally.awk "$log")
+  if [ $ran = 0 ]; then
+    ff=$((ff + 1))
+    failures+=("$flavour: no test ran")
+  fi
+  while read -r test; do
+    [ -n "$test" ] && skips+=("$flavour: $test")
+  done < <(skipped_tests "$reports")
+  passed=$((passed + fp)) failed=$((failed + ff)) skipped=$((skipped + fs))
+  flavour_lines+=("$flavour: $fp passed, $ff failed, $fs skipped")
+  echo "${flavour_lines[-1]}"
+}
+
+run_flavour native build/linux
 
 echo "== Windows tests under Wine (LC_ALL=ja_JP.UTF-8, code page 932)"
-source tools/wine-env.sh
+# One fresh prefix is made and each flavour gets a copy of its own.
 export TAVIK_WINEPREFIX="$work/wine-template"
+started=$SECONDS
 tavik_wine_prefix
-# A Wine program that hangs (seen once in many runs of the dialog tests,
-# never reproduced) is run once more; a test that fails is not.
-(cd build/windows-x64 && ctest -V --timeout 900 --repeat after-timeout:2) >"$logs/wine.log" 2>&1 || status=1
-show "$logs/wine.log"
-count "$logs/wine.log"
-[ $status = 0 ] || echo "full reports: $logs/native.log, $logs/wine.log"
+phase_times+=("Wine prefix $((SECONDS - started)) s")
+for flavour in windows-x64 windows-x86; do
+  if [ $flavour = windows-x86 ] && reason="$(tavik_x86_unavailable)"; then
+    flavour_lines+=("x86 flavour not run: $reason")
+    echo "${flavour_lines[-1]}"
+    continue
+  fi
+  cp -a "$work/wine-template" "$work/wine-$flavour"
+  # A Wine program that hangs (seen once in many runs of the dialog tests,
+  # never reproduced) is run once more; a test that fails is not.
+  export TAVIK_WINEPREFIX="$work/wine-$flavour"
+  run_flavour $flavour build/$flavour --repeat after-timeout:2
+done
 
-echo "tests: $passed passed, $failed failed"
-[ $status = 0 ] && [ $failed = 0 ]
+echo "== summary"
+printf '%s\n' "${flavour_lines[@]}"
+printf 'phase times: %s' "${phase_times[0]}"
+printf ', %s' "${phase_times[@]:1}"
+echo ", all $SECONDS s"
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "failed:"
+  printf '  %s\n' "${failures[@]}"
+fi
+if [ ${#skips[@]} -gt 0 ]; then
+  echo "skipped (a skipped test fails the run):"
+  printf '  %s\n' "${skips[@]}"
+elif [ $skipped -gt 0 ]; then
+  echo "skipped: $skipped tests (no report names them)"
+fi
+[ $status = 0 ] && [ $failed = 0 ] && [ $skipped = 0 ] || echo "full reports: $logs/"
+echo "tests: $passed passed, $failed failed, $skipped skipped"
+[ $status = 0 ] && [ $failed = 0 ] && [ $skipped = 0 ]

@@ -8,6 +8,11 @@
 #   FileMaker5NoTable  SQLite3 ODBC on DIR/notable.fp5 (no table)
 #   FileMaker5PG       PostgreSQL ODBC on 127.0.0.1:$TAVIK_PG_PORT (when set)
 #
+# The drivers are named by bare file name, as Debian registers them: each
+# unixODBC loads them from its own architecture's library folder, so one
+# configuration serves the 64-bit programs and the 32-bit ones (the x86
+# flavour under Wine).
+#
 # The Debian SQLite3 driver is ANSI-only: unixODBC converts the program's
 # wide strings through the codeset of the process's LC_CTYPE, so native
 # programs set a UTF-8 LC_CTYPE first (see UseUtf8Locale in
@@ -16,20 +21,19 @@ set -euo pipefail
 dir="${1:?usage: odbc-test-env.sh DIR}"
 mkdir -p "$dir"
 dir="$(cd "$dir" && pwd)"
-odbc_lib=/usr/lib/x86_64-linux-gnu/odbc
 cat > "$dir/odbcinst.ini" <<INI
 [ODBC]
 Pooling=Yes
 
 [SQLite3]
 Description=SQLite3 ODBC Driver
-Driver=$odbc_lib/libsqlite3odbc.so
+Driver=libsqlite3odbc.so
 CPTimeout=60
 Threading=2
 
 [PostgreSQL Unicode]
 Description=PostgreSQL ODBC driver (Unicode)
-Driver=$odbc_lib/psqlodbcw.so
+Driver=psqlodbcw.so
 CPTimeout=60
 INI
 cat > "$dir/odbc.ini" <<INI
