@@ -15,13 +15,6 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 bash scripts/install-deps.sh
-if ! command -v zip >/dev/null; then
-  echo "installing: zip"
-  SUDO=""
-  [ "$(id -u)" = 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends zip >/dev/null
-fi
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tavik-ccache}"
 # Clones in other folders share the cache.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1

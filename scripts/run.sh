@@ -25,23 +25,8 @@ root="$(pwd)"
 run="$root/.run"
 command="${1:-start}"
 
-packages=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth
-  unixodbc unixodbc-dev libsqliteodbc odbc-postgresql locales fonts-noto-cjk ccache cmake
-  sqlite3 googletest libgtest-dev make g++)
-
-install_missing() {
-  local missing=()
-  for package in "${packages[@]}"; do
-    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-  done
-  if [ "${#missing[@]}" -gt 0 ]; then
-    echo "== installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-  fi
-}
+# shellcheck source=tools/wine-env.sh
+source tools/wine-env.sh
 
 wine_env() {
   export WINEDEBUG=-all WINEARCH=win64 WINEPREFIX="$run/prefix"
@@ -96,7 +81,8 @@ stop() {
   wine_env
   if program_running; then
     echo "== closing tavikFM.exe (WM_CLOSE, as at log off: \"Visible\" is saved, the icon removed)"
-    wine taskkill /im tavikFM.exe >"$run/taskkill.log" 2>&1 || true
+    # The 64-bit loader's taskkill: the 32-bit one cannot close a 64-bit program.
+    tavik_wine64 taskkill /im tavikFM.exe >"$run/taskkill.log" 2>&1 || true
     for _ in $(seq 1 30); do
       program_running || break
       sleep 0.5
@@ -112,7 +98,7 @@ stop() {
 }
 
 start() {
-  install_missing
+  bash scripts/install-deps.sh
   mkdir -p "$run"
 
   echo "== building the Windows program (preset windows-x64) and the viewer simulator (native)"
@@ -143,7 +129,8 @@ start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== creating the Wine prefix .run/prefix (once, 10-30 s)"
     mkdir -p "$WINEPREFIX"
-    wineboot -i >"$run/wineboot.log" 2>&1 || true
+    # Without WINEPATH (see tools/wine-env.sh).
+    env -u WINEPATH wineboot -i >"$run/wineboot.log" 2>&1 || true
     wineserver -w || true
   fi
 
@@ -165,7 +152,7 @@ Pooling=Yes
 
 [SQLite3]
 Description=SQLite3 ODBC Driver
-Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so
+Driver=libsqlite3odbc.so
 CPTimeout=60
 INI
   cat >"$run/odbc/odbc.ini" <<INI

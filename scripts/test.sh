@@ -6,7 +6,8 @@
 #  4. runs the portable core's tests natively (ASan + UBSan),
 #  5. runs each Windows flavour's tests under Wine (code page 932): x64, and
 #     x86 where this kernel runs 32-bit programs,
-#  6. prints each test program's counts, each flavour's, how long each phase
+#  6. builds the release package and checks what it holds (one test),
+#  7. prints each test program's counts, each flavour's, how long each phase
 #     took, and a last line "tests: N passed, N failed, N skipped".
 # A failed test fails the command, and so does a skipped one.
 #
@@ -217,6 +218,19 @@ for flavour in windows-x64 windows-x86; do
   export TAVIK_WINEPREFIX="$work/wine-$flavour"
   run_flavour $flavour build/$flavour --repeat after-timeout:2
 done
+
+echo "== release package"
+started=$SECONDS
+if bash scripts/package.sh >"$logs/package.log" 2>&1 &&
+  bash tools/package-check.sh dist/TavikFM-*-windows.zip build/windows-x86 build/windows-x64 >>"$logs/package.log" 2>&1; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  failures+=("package: $(grep -E '^(FAIL|build of)' "$logs/package.log" | head -n 3 | tr '\n' ' ')")
+fi
+phase_times+=("package $((SECONDS - started)) s")
+flavour_lines+=("package: $(tail -n 1 "$logs/package.log")")
+echo "${flavour_lines[-1]}"
 
 echo "== summary"
 printf '%s\n' "${flavour_lines[@]}"
