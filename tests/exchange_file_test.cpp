@@ -41,15 +41,16 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeRow{"a pair without a character becomes one replacement", "\x85\x40Z", "\uFFFDZ"}),
     test::RowName<DecodeRow>);
 
-TEST(CodePage932, NulBytesAreKeptAsCharacters) {
+TEST(CodePage932, NulBytesAreKeptAndTheBytesEndWhereTheirViewEnds) {
   EXPECT_EQ(AnsiDecoder::System().Decode(std::string("a\0b", 3)), Text(u"a\0b", 3));
+  EXPECT_EQ(AnsiDecoder::System().Decode(std::string_view("\x82\xA0", 1)), u"\uFFFD");
 }
 
 TEST(CodePage932, EncodingPrefersTheLowestCodeAndSingleBytes) {
   const AnsiDecoder& decoder = AnsiDecoder::System();
   EXPECT_EQ(decoder.Encode(u"ｱ山A"), "\xB1\x8E\x52" "A");
   EXPECT_EQ(decoder.Encode(u"≒∵"), "\x81\xE0\x81\xE6");  // also at 0x8790 and 0x879A
-  EXPECT_EQ(decoder.Encode(u"é😀"), "???");             // not in the code page
+  EXPECT_EQ(decoder.Encode(u"é😀\uFFFD"), "????");       // not in the code page
   EXPECT_EQ(decoder.Decode(decoder.Encode(u"患者◯　ﾃｽﾄ")), u"患者◯　ﾃｽﾄ");
 }
 
@@ -86,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         ItemsRow{"blanks before an opening quote are skipped", "  \"q\",z", "q|z"},
         ItemsRow{"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
         ItemsRow{"an empty line is an empty item", "a\r\n\r\nb", "a||b"},
+        ItemsRow{"an item of blanks is empty", "a, ,b", "a||b"},
         ItemsRow{"an empty quoted item is empty", "\"\",b", "|b"},
         ItemsRow{"a last line without a line end is read", "a\r\nb", "a|b"},
         ItemsRow{"an empty text has no items", "", ""},

@@ -122,6 +122,7 @@ TEST(Number, ATextEndsWhereItsViewEnds) {
   EXPECT_EQ(RoundedNumber(text.substr(0, 2)), 12.0);
   EXPECT_EQ(RoundedNumber(text.substr(0, 7)), 12344.0);  // "12344.5" to the even neighbour
   EXPECT_EQ(RoundedNumber(text.substr(0, 10)), 123445.0);  // "12344.51e1"
+  EXPECT_FALSE(IsNumberText(text.substr(0, 9)));           // "12344.51e"
 }
 
 TEST(Number, RoundedNumbersSaturateBeyondADouble) {
