@@ -229,7 +229,7 @@ else
   failures+=("package: $(grep -E '^(FAIL|build of)' "$logs/package.log" | head -n 3 | tr '\n' ' ')")
 fi
 phase_times+=("package $((SECONDS - started)) s")
-flavour_lines+=("package: $(tail -n 1 "$logs/package.log")")
+flavour_lines+=("$(tail -n 1 "$logs/package.log")")
 echo "${flavour_lines[-1]}"
 
 echo "== summary"
