@@ -21,16 +21,6 @@
 
 namespace {
 
-bool SameRecord(const tavik::PatientRecord& a, const tavik::PatientRecord& b) {
-  using R = tavik::PatientRecord;
-  for (tavik::Text R::*field : {&R::PNo, &R::PID, &R::PName, &R::PKana, &R::PBDat, &R::PSex, &R::PZip, &R::PAddr,
-                                &R::PTel, &R::PFax, &R::PInf1, &R::PInf2, &R::PInf3, &R::PInf4, &R::PInf5, &R::PInf6,
-                                &R::PInf7, &R::PInf8, &R::IName}) {
-    if (a.*field != b.*field) return false;
-  }
-  return true;
-}
-
 using tavik::Text;
 
 constexpr std::size_t kFiles = 4096;
@@ -64,7 +54,7 @@ const Corpus& Files() {
       // The reader must give back what was written; a benchmark of a reader
       // that misreads the files would measure nothing useful.
       const tavik::ExchangeFile parsed = tavik::ParseExchangeBytes(bytes);
-      if (!SameRecord(parsed.record, file.record) || parsed.fun != file.fun.value_or(Text())) {
+      if (!tavik::viewer::SameRecord(parsed.record, file.record) || parsed.fun != file.fun.value_or(Text())) {
         std::cerr << "exchange_reader_bench: file " << i << " does not read back as written\n";
         std::exit(1);
       }

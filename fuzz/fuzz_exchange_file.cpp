@@ -21,6 +21,7 @@
 
 #include "intake/ansi_decoder.h"
 #include "intake/exchange_file.h"
+#include "patient_file_writer.h"
 
 namespace {
 
@@ -34,7 +35,9 @@ void Check(bool condition, const char* what) {
   std::abort();
 }
 
-bool Same(const ExchangeFile& a, const ExchangeFile& b) { return a.record == b.record && a.fun == b.fun; }
+bool Same(const ExchangeFile& a, const ExchangeFile& b) {
+  return tavik::viewer::SameRecord(a.record, b.record) && a.fun == b.fun;
+}
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 

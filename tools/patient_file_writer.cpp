@@ -128,6 +128,16 @@ PatientRecord PatientGenerator::Next(TextView chart_number, std::uint64_t patien
 
 Text ChartNumber(std::uint64_t number, std::size_t width) { return Digits(number, width); }
 
+bool SameRecord(const PatientRecord& a, const PatientRecord& b) {
+  using R = PatientRecord;
+  for (Text R::*field : {&R::PNo, &R::PID, &R::PName, &R::PKana, &R::PBDat, &R::PSex, &R::PZip, &R::PAddr, &R::PTel,
+                         &R::PFax, &R::PInf1, &R::PInf2, &R::PInf3, &R::PInf4, &R::PInf5, &R::PInf6, &R::PInf7,
+                         &R::PInf8, &R::IName}) {
+    if (a.*field != b.*field) return false;
+  }
+  return true;
+}
+
 Text PatientFileText(const PatientFile& file) {
   const PatientRecord& r = file.record;
   Text out;

@@ -62,4 +62,7 @@ Text PatientFileText(const PatientFile& file);
 // The same lines as the viewer writes them: code page 932 bytes.
 std::string PatientFileBytes(const PatientFile& file);
 
+// True when every field of the two records holds the same text.
+bool SameRecord(const PatientRecord& a, const PatientRecord& b);
+
 }  // namespace tavik::viewer
