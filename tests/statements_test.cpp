@@ -9,22 +9,9 @@ namespace {
 
 using test::U;
 
+// PNo, PID, PName, PKana, PBDat, PSex, PZip, PAddr, PTel, PFax, PInf1, PInf2, ...
 PatientRecord EveryFieldDifferent() {
-  PatientRecord r;
-  r.PNo = u"no";
-  r.PID = u"1024";
-  r.PName = u"Ab";
-  r.PKana = u"ｱﾌﾞ";
-  r.PBDat = u"1950/01/02";
-  r.PSex = u"1";
-  r.PZip = u"105";
-  r.PAddr = u"港区";
-  r.PTel = u"03";
-  r.PFax = u"04";
-  r.PInf1 = u"i1";
-  r.PInf2 = u"i2";
-  r.IName = u"in";
-  return r;
+  return {u"no", u"1024", u"Ab", u"ｱﾌﾞ", u"1950/01/02", u"1", u"105", u"港区", u"03", u"04", u"i1", u"i2"};
 }
 
 TEST(Statements, UpdateSetsNineColumnsOfTheRowsWithTheChartNumber) {

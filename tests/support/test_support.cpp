@@ -29,11 +29,6 @@ namespace fs = std::filesystem;
 
 std::string Sjis(const char* utf8) { return AnsiDecoder::System().Encode(FromUtf8(utf8)); }
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
 void WaitUntil(const char* what, const std::function<bool()>& done) {
   auto next_note = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!done()) {

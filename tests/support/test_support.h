@@ -35,9 +35,6 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
 // The code page 932 bytes of a UTF-8 literal, as the viewer writes them.
 std::string Sjis(const char* utf8);
 
-// An environment variable, empty when unset.
-std::string Env(const char* name);
-
 // Waits until `done` holds. On Windows the messages of the calling thread
 // are dispatched meanwhile, so windows of the test's own thread go on
 // working. There is no time limit (the test runner's timeout is the one
