@@ -9,9 +9,10 @@ namespace {
 
 using test::U;
 
-// PNo, PID, PName, PKana, PBDat, PSex, PZip, PAddr, PTel, PFax, PInf1, PInf2, ...
+// PNo, PID, PName, PKana, PBDat, PSex, PZip, PAddr, PTel, PFax, PInf1 to PInf8, IName.
 PatientRecord EveryFieldDifferent() {
-  return {u"no", u"1024", u"Ab", u"ｱﾌﾞ", u"1950/01/02", u"1", u"105", u"港区", u"03", u"04", u"i1", u"i2"};
+  return {u"no", u"1024", u"Ab", u"ｱﾌﾞ", u"1950/01/02", u"1", u"105", u"港区", u"03", u"04",
+          u"i1", u"i2", u"i3", u"i4", u"i5", u"i6", u"i7", u"i8", u"in"};
 }
 
 TEST(Statements, UpdateSetsNineColumnsOfTheRowsWithTheChartNumber) {
