@@ -1,53 +1,48 @@
-// Measures the running program under Wine: the time from process start
-// until the tray icon is up, and its private memory (PrivateUsage) at
-// start and while it ticks with the viewer simulator dropping patients.
+// tavik_app_measure: the running program measured from outside under Wine:
+// the time from its start until its load sequence has shown the main
+// window, and its memory (private bytes and working set, read with
+// GetProcessMemoryInfo) at start and every minute while it ticks, with the
+// viewer's files arriving or idle.
 //
 //   tavik_app_measure [SECONDS] [INTERVAL_MS] [idle]
 //
-// With "idle" no patients are dropped: only empty ticks.
-// Uses the data source "FileMaker5" of the environment (ODBCINI and
-// ODBCSYSINI, see tools/odbc-test-env.sh) and needs an X display.
+// Runs a copy of tavikFM.exe in a program folder of its own under the
+// temporary folder. Needs the data source "FileMaker5" of the environment
+// (tools/odbc-test-env.sh) for the files to be stored, and an X display.
 #include <windows.h>
 
 #include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <thread>
 
-#include "gui_harness.h"
-
-using namespace tavik::gui;
-using Clock = std::chrono::steady_clock;
+#include "patient_file_writer.h"
 
 namespace {
 
-double PrivateKiB(HANDLE process) {
+using Clock = std::chrono::steady_clock;
+
+void SetSetting(const wchar_t* application, const wchar_t* key, const std::wstring& value) {
+  const std::wstring path = std::wstring(L"Software\\VB and VBA Program Settings\\") + application + L"\\Settings";
+  RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), key, REG_SZ, value.c_str(),
+                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void PrintMemory(HANDLE process, const char* when) {
   PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof(counters);
-  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof(counters))) {
-    return -1.0;
-  }
-  return static_cast<double>(counters.PrivateUsage) / 1024.0;
-}
-
-// The program's own last report of its memory (test log).
-std::string LastMemoryLine(const ProgramUnderTest& program) {
-  std::string last = "(none)";
-  for (const auto& line : program.Log()) {
-    if (line.rfind("memory ", 0) == 0) last = line;
-  }
-  return last;
-}
-
-double WorkingSetKiB(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof(counters);
-  if (!GetProcessMemoryInfo(process, &counters, sizeof(counters))) return -1.0;
-  return static_cast<double>(counters.WorkingSetSize) / 1024.0;
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+  std::printf("%s: private %zu KiB, working set %zu KiB\n", when, counters.PrivateUsage / 1024,
+              counters.WorkingSetSize / 1024);
+  std::fflush(stdout);
 }
 
 }  // namespace
@@ -56,74 +51,62 @@ int wmain(int argc, wchar_t** argv) {
   const int seconds = argc > 1 ? _wtoi(argv[1]) : 600;
   const std::wstring interval = argc > 2 ? argv[2] : L"1000";
   const bool idle = argc > 3 && std::wstring(argv[3]) == L"idle";
-  ProgramUnderTest program;
-  WriteSetting(L"TavikFM", L"KosinTime", interval);
-  const auto started = Clock::now();
-  if (program.Start() == 0) {
-    std::printf("could not start tavikFM.exe\n");
-    return 1;
-  }
-  if (!WaitUntil(
-          [&] {
-            for (const auto& line : program.Log()) {
-              if (line.rfind("tray NIM_ADD ok", 0) == 0) return true;
-            }
-            return false;
-          },
-          std::chrono::seconds(60))) {
-    std::printf("the tray icon did not come up\n");
-    return 1;
-  }
-  const double icon_ms =
-      std::chrono::duration<double, std::milli>(Clock::now() - started).count();
-  program.WaitLoaded();
-  const double loaded_ms =
-      std::chrono::duration<double, std::milli>(Clock::now() - started).count();
-  std::printf("start-up: icon up after %.0f ms, load sequence done after %.0f ms\n", icon_ms,
-              loaded_ms);
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  const double start_private = PrivateKiB(program.process());
-  std::printf("t=0s private %.0f KiB working set %.0f KiB; own report: %s\n", start_private,
-              WorkingSetKiB(program.process()), LastMemoryLine(program).c_str());
-  std::fflush(stdout);
 
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring root = std::wstring(temp) + L"tavik-measure-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring exchange = root + L"\\Filemk";
+  CreateDirectoryW(root.c_str(), nullptr);
+  CreateDirectoryW(exchange.c_str(), nullptr);
+  std::wstring exe = L"Z:" TAVIK_PROGRAM_EXE;
+  for (wchar_t& c : exe) c = c == L'/' ? L'\\' : c;
+  CopyFileW(exe.c_str(), (root + L"\\tavikFM.exe").c_str(), FALSE);
+  WriteBytes(root + L"\\tavik.fp5", "");
+  SetSetting(L"TavikView", L"Folda", root);
+  SetSetting(L"TavikFM", L"KosinTime", interval);
+  SetSetting(L"TavikFM", L"Visible", L"0");
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION program{};
+  std::wstring line = L"\"" + root + L"\\tavikFM.exe\"";
+  const auto started = Clock::now();
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &program)) {
+    std::printf("tavikFM.exe did not start\n");
+    return 1;
+  }
+  HWND main = nullptr;
+  while (main == nullptr || !IsWindowVisible(main)) {
+    main = FindWindowW(L"TavikFM.frmMain", nullptr);
+    Sleep(5);
+  }
+  std::printf("start-up: the main window shown after %.0f ms\n",
+              std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+  Sleep(2000);
+  PrintMemory(program.hProcess, "t=0s");
+
+  tavik::viewer::PatientGenerator patients(1);
   int chart = 800001;
-  int dropped = 0;
   const auto end = Clock::now() + std::chrono::seconds(seconds);
   auto next_report = Clock::now() + std::chrono::seconds(60);
   while (Clock::now() < end) {
-    PROCESS_INFORMATION viewer{};
-    if (!idle) viewer = StartProcess(L"\"" + ViewerSimExe() + L"\" --dir \"" +
-                                                  program.exchange_folder() + L"\" --count 5 --first " +
-                                                  std::to_wstring(chart),
-                                              true);
-    if (viewer.hProcess != nullptr) {
-      WaitForSingleObject(viewer.hProcess, 30000);
-      CloseHandle(viewer.hProcess);
-      CloseHandle(viewer.hThread);
-      chart += 5;
-      dropped += 5;
+    for (int i = 0; i < 5 && !idle; ++i, ++chart) {
+      tavik::viewer::PatientFile file;
+      file.record = patients.Next(tavik::DecimalText(chart), static_cast<std::uint64_t>(chart));
+      const std::wstring name = exchange + L"\\" + std::to_wstring(chart);
+      WriteBytes(name + L".tmp", tavik::viewer::PatientFileBytes(file));
+      MoveFileW((name + L".tmp").c_str(), (name + L".fmr").c_str());
     }
-    std::this_thread::sleep_for(std::chrono::seconds(5));
-    if (Clock::now() >= next_report) {
-      next_report += std::chrono::seconds(60);
-      const auto elapsed =
-          std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count();
-      std::printf("t=%llds private %.0f KiB working set %.0f KiB, %d files dropped, %zu left; "
-                  "own report: %s\n",
-                  static_cast<long long>(elapsed), PrivateKiB(program.process()),
-                  WorkingSetKiB(program.process()), dropped,
-                  ListFiles(program.exchange_folder(), L"*.fmr").size(),
-                  LastMemoryLine(program).c_str());
-      std::fflush(stdout);
-    }
+    Sleep(5000);
+    if (Clock::now() < next_report) continue;
+    next_report += std::chrono::seconds(60);
+    const std::string when = "t=" + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(
+                                                        Clock::now() - started).count()) + "s, " +
+                             std::to_string(chart - 800001) + " files dropped";
+    PrintMemory(program.hProcess, when.c_str());
   }
-  std::this_thread::sleep_for(std::chrono::seconds(3));
-  const double end_private = PrivateKiB(program.process());
-  std::printf("end: private %.0f KiB (start %.0f KiB, change %+.0f KiB), %d files dropped, %zu "
-              "backups; own report: %s\n",
-              end_private, start_private, end_private - start_private, dropped,
-              ListFiles(program.exchange_folder(), L"*.bak").size(), LastMemoryLine(program).c_str());
-  program.Close();
+  PrintMemory(program.hProcess, "end");
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  WaitForSingleObject(program.hProcess, INFINITE);
   return 0;
 }

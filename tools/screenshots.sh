@@ -1,55 +1,66 @@
 #!/usr/bin/env bash
-# Screenshots of tavikFM.exe under Wine and Xvfb for docs/: the main
-# window, the tray popup menu and the version dialog. Wine draws the window
-# frames itself (no window manager, "Decorated"=N); Japanese captions
-# need the Japanese locale and a CJK font (Debian's fonts-noto-cjk).
+# The screenshots in docs/: the main window, the tray popup menu, the
+# version dialog, the options dialog and the folder picker, as Windows draws
+# them. tavikFM.exe runs under Wine on an Xvfb of its own with the Japanese
+# locale, in a prefix of its own where IPAPGothic (fonts-ipafont-gothic)
+# stands in for "ＭＳ Ｐゴシック" and Marlett (fonts-wine) draws the caption
+# buttons; Wine draws the window frames itself (there is no window manager).
+# tavik_poke opens each window and tells where it is.
 #
-#   tests/gui/screenshots.sh BUILD_DIR [OUT_DIR]     (default OUT_DIR docs)
+#   tools/screenshots.sh BUILD_DIR [OUT_DIR]     (default OUT_DIR: docs)
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
+root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:?usage: screenshots.sh BUILD_DIR [OUT_DIR]}" && pwd)"
 out="${2:-$root/docs}"
 mkdir -p "$out"
+fonts=(/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf /usr/share/wine/fonts/marlett.ttf)
+if ! ls "${fonts[@]}" >/dev/null 2>&1 || ! command -v import >/dev/null; then
+  apt-get update -qq && apt-get install -y -qq fonts-ipafont-gothic fonts-wine imagemagick xvfb >/dev/null
+fi
 work="$(mktemp -d /tmp/tavik-shots.XXXXXX)"
 # shellcheck source=tools/wine-env.sh
 source "$root/tools/wine-env.sh"
 export TAVIK_WINEPREFIX="$work/prefix"
-tavik_wine_prefix 2>/dev/null
-
+unset WINEPATH
+tavik_wine_prefix
 number=91
 while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-Xvfb ":$number" -screen 0 640x480x24 >"$work/xvfb.log" 2>&1 &
+Xvfb ":$number" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 export DISPLAY=":$number"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true
-  [ -n "${TAVIK_SHOTS_KEEP:-}" ] || rm -rf "$work"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
 
-mkdir -p "$work/app" "$work/data/Filemk"
-cp "$build/tavikFM.exe" "$work/app/"
-: > "$work/app/tavik.fp5"
-wine reg add 'HKCU\Software\VB and VBA Program Settings\TavikView\Settings' /v Folda /t REG_SZ \
-  /d "$(winepath -w "$work/data")" /f >"$work/reg.log" 2>&1
-poke() { wine "$build/tests/gui/tavik_gui_poke.exe" "$1" >/dev/null 2>&1; }
-# No window manager here: Wine draws the frames (caption, close box) itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >>"$work/reg.log" 2>&1
+cp "${fonts[@]}" "$WINEPREFIX/drive_c/windows/Fonts/"
+app="$WINEPREFIX/drive_c/TavikFM"
+mkdir -p "$app" "$WINEPREFIX/drive_c/TavikView/Filemk/"{backup,データ,old}
+cp "$build/tavikFM.exe" "$app/"
+: >"$app/tavik.fp5"
+reg() { tavik_ja wine reg add "$@" /f >>"$work/reg.log" 2>&1; }
+reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic
+reg 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
+reg 'HKCU\Software\VB and VBA Program Settings\TavikView\Settings' /v Folda /d 'C:\TavikView'
+wineserver -w
 
-wine "$work/app/tavikFM.exe" >"$work/wine.log" 2>&1 &
-poke show || { echo "tavikFM.exe did not come up" >&2; exit 1; }
-sleep 2
-shot() { import -window root -crop "$2" +repage "$out/$1"; echo "wrote $out/$1"; }
-# The main window opens in the top left corner of the screen.
-shot main-window.png 270x160+0+0
-poke popup
-sleep 1.5
-shot tray-popup-menu.png 420x160+0+0
+(cd "$app" && tavik_ja wine tavikFM.exe >"$work/wine.log" 2>&1 &)
+poke() { tavik_ja wine "$build/tools/tavik_poke.exe" "$1" 2>>"$work/poke.log" | tr -d '\r'; }
+shot() {
+  sleep 1.5  # drawn
+  import -window root -crop "$2" +repage "$out/$1"
+  echo "wrote $out/$1"
+}
+shot main-window.png "$(poke show)"
+shot tray-popup-menu.png "$(poke popup)"
 poke escape
-sleep 0.5
-poke about
-sleep 1.5
-shot version-dialog.png 640x480+0+0
+shot version-dialog.png "$(poke about)"
+poke cancel
+shot options-dialog.png "$(poke options)"
+shot folder-picker.png "$(poke picker)"
+poke cancel
+poke cancel
+poke close
