@@ -40,8 +40,9 @@ void PrintMemory(HANDLE process, const char* when) {
   PROCESS_MEMORY_COUNTERS_EX counters{};
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  std::printf("%s: private %zu KiB, working set %zu KiB\n", when, counters.PrivateUsage / 1024,
-              counters.WorkingSetSize / 1024);
+  std::printf("%s: private %llu KiB, working set %llu KiB\n", when,
+              static_cast<unsigned long long>(counters.PrivateUsage / 1024),
+              static_cast<unsigned long long>(counters.WorkingSetSize / 1024));
   std::fflush(stdout);
 }
 

@@ -3,6 +3,7 @@
 // and the patient table.
 #include <windows.h>
 
+#include <deque>
 #include <mutex>
 
 #include "app/main_window_win32gui.h"
@@ -21,8 +22,8 @@ namespace {
 using test::U;
 using test::Utf8;
 
-// The shell as the main window meets it, every call noted. NIM_ADD fails
-// while the shell is "not ready" and for an icon already up, as it does.
+// The shell, every call noted; NIM_ADD fails while the shell is not ready
+// and for an icon already up, as it does.
 class RecordingShell final : public DesktopShell {
  public:
   bool NotifyIcon(DWORD action, NOTIFYICONDATAA& record) override {
@@ -51,19 +52,10 @@ class RecordingShell final : public DesktopShell {
     if (choice != 0) PostMessageW(owner, WM_COMMAND, choice, 0);  // the user's pick
   }
 
-  std::string log() {
-    Lock lock(mutex_);
-    return log_;
-  }
-  bool up() {
-    Lock lock(mutex_);
-    return up_;
-  }
-  NOTIFYICONDATAA record() {
-    Lock lock(mutex_);
-    return record_;
-  }
-  void Restart() {  // a new shell with an empty notification area
+  std::string log() { return Lock(mutex_), log_; }
+  bool up() { return Lock(mutex_), up_; }
+  NOTIFYICONDATAA record() { return Lock(mutex_), record_; }
+  void Restart() {  // a new shell, its notification area empty
     Lock lock(mutex_);
     up_ = false;
   }
@@ -86,8 +78,7 @@ struct NoPatients final : PatientStore {
   StoreAction StorePatient(const PatientRecord&) override { return StoreAction::Inserted; }
 };
 
-// The program folder holds tavik.fp5; "Folda" is the same folder, whose
-// Filemk is the exchange folder.
+// "Folda" is the program folder, which holds tavik.fp5 and Filemk.
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -116,9 +107,8 @@ class MainWindowTest : public testing::Test {
     test::WaitUntil("the beep", [&] { return Count("beep") > beeps; });
   }
   std::size_t Count(const std::string& what) {
-    const std::string log = shell.log();
     std::size_t count = 0;
-    for (std::size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1)) ++count;
+    for (std::size_t at = shell.log().find(what); at != std::string::npos; at = shell.log().find(what, at + 1)) ++count;
     return count;
   }
   std::string Path(TextView name) { return Utf8(root.path() + Text(name)); }
@@ -136,15 +126,13 @@ class MainWindowTest : public testing::Test {
 TEST_F(MainWindowTest, LoadPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndTicks) {
   HWND main = Start("0");
   EXPECT_EQ(shell.log(), "NIM_ADD / open " + Path(u"\\tavik.fp5") + " in " + Path(u""));
-  const NOTIFYICONDATAA record = shell.record();
-  // The first layout of the record: 88 bytes on 32-bit Windows.
-  EXPECT_EQ(record.cbSize, sizeof(void*) == 4 ? 88u : 104u);
-  EXPECT_EQ(record.hWnd, main);
-  EXPECT_EQ(record.uID, 1u);
-  EXPECT_EQ(record.uFlags, 7u);
-  EXPECT_EQ(record.uCallbackMessage, 0x0207u);
-  EXPECT_EQ(record.hIcon, reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
-  EXPECT_EQ(std::string(record.szTip, 64), std::string("TavikFM\0", 8) + std::string(56, ' '));
+  const NOTIFYICONDATAA r = shell.record();
+  // The record's first layout (88 bytes on 32-bit Windows), uID 1, message, icon and tip, WM_MBUTTONDOWN.
+  EXPECT_EQ(std::to_string(r.cbSize) + " " + std::to_string(r.uID) + " " + std::to_string(r.uFlags) + " " +
+                std::to_string(r.uCallbackMessage),
+            (sizeof(void*) == 4 ? "88" : "104") + std::string(" 1 7 519"));
+  EXPECT_TRUE(r.hWnd == main && r.hIcon == reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
+  EXPECT_EQ(std::string(r.szTip, 64), std::string("TavikFM\0", 8) + std::string(56, ' '));
   EXPECT_TRUE(IsWindowVisible(main));
   ExpectTicks("a");
 }
@@ -262,9 +250,7 @@ TEST_F(MainWindowTest, ClosingTheWindowWhileADialogIsOpenEndsBoth) {
 class ProgramTest : public testing::Test {
  public:
   void SetUp() override {
-    test::MakeFolder(app);
-    test::MakeFolder(data);
-    test::MakeFolder(exchange);
+    for (const Text& folder : {app, data, exchange}) test::MakeFolder(folder);
     Text exe = U("Z:" TAVIK_PROGRAM_EXE);
     for (char16_t& c : exe) c = c == u'/' ? u'\\' : c;
     CopyFileW(WideCStr(exe), WideCStr(app + u"\\tavikFM.exe"), FALSE);
@@ -303,18 +289,17 @@ class ProgramTest : public testing::Test {
     return charts;
   }
   static void WaitEnd(PROCESS_INFORMATION& p) {
-    test::WaitUntil("the program to end", [&] { return WaitForSingleObject(p.hProcess, 0) == WAIT_OBJECT_0; });
+    test::WaitUntil("the end", [&] { return WaitForSingleObject(p.hProcess, 0) == WAIT_OBJECT_0; });
   }
 
   test::TempDir root;
   Text app = root / u"app", data = root / u"data", exchange = data + u"\\Filemk";
-  std::vector<PROCESS_INFORMATION> started;
+  std::deque<PROCESS_INFORMATION> started;  // references stay valid
 };
 
 TEST_F(ProgramTest, StoresTheViewersFilesRefusesASecondCopyAndEndsOnWMCloseFromOutside) {
   test::ResetPatientTable(test::kSqliteSource);
   test::WriteFile(exchange + u"\\old.bak", "Fun=OTHER\r\n");
-  started.reserve(2);
   PROCESS_INFORMATION& first = Run();
   HWND main = test::WaitForWindow(kMainWindowClass, nullptr, first.dwProcessId);
   EXPECT_TRUE(test::PathExists(exchange + u"\\old.bk2")) << "the backups of the last run rotated";
