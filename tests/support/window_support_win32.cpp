@@ -8,31 +8,6 @@
 #include "support/test_support.h"
 
 namespace tavik::test {
-namespace {
-
-struct Search {
-  const wchar_t* window_class;
-  const wchar_t* caption;
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM search_pointer) {
-  auto& search = *reinterpret_cast<Search*>(search_pointer);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  wchar_t window_class[64] = {};
-  GetClassNameW(window, window_class, 64);
-  if ((search.process != 0 && process != search.process) || lstrcmpW(window_class, search.window_class) != 0 ||
-      !IsWindowVisible(window) || (search.caption != nullptr && TextOf(window) != Utf8(TextFromWide(search.caption)))) {
-    return TRUE;
-  }
-  search.found = window;
-  return FALSE;
-}
-
-}  // namespace
-
 std::string TextOf(HWND window) {
   wchar_t text[512] = {};
   DWORD_PTR length = 0;
@@ -43,12 +18,17 @@ std::string TextOf(HWND window) {
 std::string TextOf(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
 
 HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption, DWORD process) {
-  Search search{window_class, caption, process, nullptr};
+  HWND found = nullptr;
   WaitUntil(Utf8(TextFromWide(window_class)).c_str(), [&] {
-    EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
+    for (found = FindWindowExW(nullptr, nullptr, window_class, caption); found != nullptr;
+         found = FindWindowExW(nullptr, found, window_class, caption)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(found, &owner);
+      if (IsWindowVisible(found) && (process == 0 || owner == process)) return true;
+    }
+    return false;
   });
-  return search.found;
+  return found;
 }
 
 void PostClick(HWND dialog, int id) {
@@ -75,6 +55,8 @@ std::string AnswerMessageBox(HWND box) {
   return text;
 }
 
+namespace {
+
 // What a driver that stopped short left open: message boxes answered, the
 // program's dialogs closed, so that `open` returns.
 BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
@@ -88,6 +70,8 @@ BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
   if (name.substr(0, 11) == L"TavikFM.frm" && name != L"TavikFM.frmMain") PostMessageW(window, WM_CLOSE, 0, 0);
   return TRUE;
 }
+
+}  // namespace
 
 void WhileOpen(const std::function<void()>& open, const std::function<void()>& drive) {
   std::atomic<bool> returned{false};
