@@ -86,7 +86,8 @@ int wmain(int argc, wchar_t** argv) {
     return Print(Shown(tavik::kPickerWindowClass));
   }
   if (what == L"cancel") {
-    for (const wchar_t* window_class : {tavik::kPickerWindowClass, tavik::kOptionsWindowClass, tavik::kAboutWindowClass}) {
+    for (const wchar_t* window_class :
+         {tavik::kPickerWindowClass, tavik::kOptionsWindowClass, tavik::kAboutWindowClass}) {
       HWND dialog = FindWindowW(window_class, nullptr);
       if (dialog == nullptr) continue;
       PostMessageW(dialog, WM_CLOSE, 0, 0);

@@ -51,8 +51,8 @@ std::vector<Text> Subfolders(const Text& folder) {
   std::vector<Text> names;
   QuietDriveErrors quiet;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileExW(WideCStr(JoinFolder(folder, u"*")), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
-                                 nullptr, 0);
+  HANDLE find = FindFirstFileExW(WideCStr(JoinFolder(folder, u"*")), FindExInfoBasic, &data,
+                                 FindExSearchLimitToDirectories, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;

@@ -37,9 +37,7 @@ class DialogsTest : public testing::Test {
                             nullptr, nullptr, nullptr);
     current = this;
     SetTimer(owner, 1, 40, nullptr);
-    for (const char16_t* folder : {u"Filemk", u"Filemk\\sub1", u"Filemk\\sub2", u"Filemk\\sub2\\deeper"}) {
-      test::MakeFolder(root / folder);
-    }
+    for (const char16_t* folder : {u"Filemk", u"Filemk\\sub1", u"Filemk\\sub2", u"Filemk\\sub2\\deeper"}) test::MakeFolder(root / folder);
     values.ExchangeFolder = root / u"Filemk";
     store.WriteSetting(kProgramTitle, kSettingsSection, kKeyKosinTime, u"777");
   }
@@ -104,15 +102,8 @@ TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodAndTheCloseBoxCancels)
   EXPECT_EQ(Stored() + timer, "777");
 }
 
-struct OkRow {
-  const char* name;
-  const wchar_t* typed;
-  bool store_fails;
-  const char* stored;  // "KosinTime" after OK
-  const char* timer;   // the intervals the main window's timer was given
-  const char* message;
-};
-
+// `stored`: "KosinTime" after OK; `timer`: the intervals the main window's timer was given.
+struct OkRow { const char* name; const wchar_t* typed; bool store_fails; const char *stored, *timer, *message; };
 const OkRow kOkRows[] = {
     {"150 stores 300 and sets the timer", L"150", false, "300", "300", ""},
     {"1000 point 5 stores the even 1000", L"1000.5", false, "1000", "1000", ""},
@@ -123,7 +114,6 @@ const OkRow kOkRows[] = {
 };
 
 class OptionsOk : public DialogsTest, public testing::WithParamInterface<OkRow> {};
-
 TEST_P(OptionsOk, StoresAndAppliesTheTypedInterval) {
   store.fail_writes = GetParam().store_fails;
   std::string message;
@@ -146,27 +136,20 @@ TEST_P(OptionsOk, StoresAndAppliesTheTypedInterval) {
 
 INSTANTIATE_TEST_SUITE_P(Options, OptionsOk, testing::ValuesIn(kOkRows), test::RowName<OkRow>);
 
-struct KeyRow {
-  const char* name;
-  int focused;           // the control clicked first
-  std::vector<WPARAM> keys;
-  int keys_to;           // the control the keys go to
-  const char* stored;    // "KosinTime" after the keys
-};
-
+// `focused`: the control clicked first, which the keys go to; `stored`: "KosinTime" after the keys.
+struct KeyRow { const char* name; int focused; std::vector<WPARAM> keys; const char* stored; };
 const KeyRow kKeyRows[] = {
-    {"Enter in the interval box presses neither button", kIdTxtKosinTime, {VK_RETURN}, kIdTxtKosinTime, "777"},
-    {"Escape in the interval box presses neither button", kIdTxtKosinTime, {VK_ESCAPE}, kIdTxtKosinTime, "777"},
-    {"Tab twice from txtFolda reaches OK, which Enter presses", kIdTxtFolda, {VK_TAB, VK_TAB}, kIdTxtFolda, "4000"},
+    {"Enter in the interval box presses neither button", kIdTxtKosinTime, {VK_RETURN}, "777"},
+    {"Escape in the interval box presses neither button", kIdTxtKosinTime, {VK_ESCAPE}, "777"},
+    {"Tab twice from txtFolda reaches OK, which Enter presses", kIdTxtFolda, {VK_TAB, VK_TAB}, "4000"},
 };
 
 class OptionsKeys : public DialogsTest, public testing::WithParamInterface<KeyRow> {};
-
 TEST_P(OptionsKeys, PressOnlyTheFocusedButton) {
   WithOptions([&](HWND dialog) {
     SetDlgItemTextW(dialog, kIdTxtKosinTime, L"4000");
     test::PostMouseClick(GetDlgItem(dialog, GetParam().focused), POINT{3, 3});
-    for (WPARAM key : GetParam().keys) test::PostKey(GetDlgItem(dialog, GetParam().keys_to), key);
+    for (WPARAM key : GetParam().keys) test::PostKey(GetDlgItem(dialog, GetParam().focused), key);
     if (GetParam().keys.back() == VK_TAB) test::PostKey(GetDlgItem(dialog, kIdOptionsCmdOK), VK_RETURN);
     if (*GetParam().stored != '7') return test::WaitUntil("OK to close it", [&] { return !IsWindow(dialog); });
     Settle();
@@ -190,34 +173,36 @@ std::vector<std::string> Entries(HWND list) {
 }
 std::string Highlighted(HWND list) {
   const auto at = static_cast<std::size_t>(SendMessageW(list, LB_GETCURSEL, 0, 0));
-  const std::vector<std::string> entries = Entries(list);
-  return at < entries.size() ? entries[at] : "";
+  return at < Entries(list).size() ? Entries(list)[at] : "";
 }
 void ClickEntry(HWND list, const char* entry, bool twice) {
-  std::vector<std::string> entries;
-  test::WaitUntil(entry, [&] { return entries = Entries(list), std::count(entries.begin(), entries.end(), entry); });
+  const Text name = U(entry);
+  LRESULT index = LB_ERR;
+  const auto find = [&] { return SendMessageW(list, LB_FINDSTRINGEXACT, 0, reinterpret_cast<LPARAM>(WideCStr(name))); };
+  test::WaitUntil(entry, [&] { return (index = find()) != LB_ERR; });
   RECT item{};
-  const auto index = std::find(entries.begin(), entries.end(), entry) - entries.begin();
   SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
   test::PostMouseClick(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2}, twice);
 }
 void PickDrive(HWND picker, char letter) {
   HWND combo = GetDlgItem(picker, kIdDrive1);
-  const LRESULT index = SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1),
-                                     reinterpret_cast<LPARAM>(std::wstring{static_cast<wchar_t>(letter), L':'}.c_str()));
+  const wchar_t drive[] = {static_cast<wchar_t>(letter), L':', L'\0'};
+  const LRESULT index = SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
   ASSERT_GE(index, 0) << letter;
   SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   PostMessageW(picker, WM_COMMAND, MAKEWPARAM(kIdDrive1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
+// `start`: ExchangeFolder under the test folder, nullptr as set up; `button`: the picker's button pressed at
+// the end; `box_text`: the box after the picker closed, "~" standing for the test folder, "=" for this
+// program's.
 struct PickerRow {
   const char* name;
-  int browse;         // the browse button
-  int box;            // the options dialog's box it fills
-  const char* start;  // ExchangeFolder, relative to the test folder; nullptr: as set up
+  int browse, box;  // the browse button and the options dialog's box it fills
+  const char* start;
   std::function<void(DialogsTest&, HWND picker, HWND tree)> act;
-  int button;                 // the picker's button pressed at the end
-  const char* box_text;       // after the picker closed; "~" stands for the test folder, "=" for this program's
+  int button;
+  const char* box_text;
 };
 
 const PickerRow kPickerRows[] = {
@@ -251,7 +236,6 @@ const PickerRow kPickerRows[] = {
 };
 
 class Picker : public DialogsTest, public testing::WithParamInterface<PickerRow> {};
-
 TEST_P(Picker, FillsTheRowsBoxAndValueAndTheNextTickUsesIt) {
   const PickerRow& row = GetParam();
   if (row.start != nullptr) values.ExchangeFolder = root.path() + U(row.start);
@@ -278,31 +262,25 @@ INSTANTIATE_TEST_SUITE_P(Picker, Picker, testing::ValuesIn(kPickerRows), test::R
 
 // The shortcut's target, read back.
 std::string ShortcutTarget(const Text& file) {
-  std::string target;
+  wchar_t path[MAX_PATH] = {};
   IShellLinkW* link = nullptr;
   IPersistFile* persist = nullptr;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link));
-  if (link != nullptr && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
       SUCCEEDED(persist->Load(WideCStr(file), STGM_READ))) {
-    wchar_t path[MAX_PATH] = {};
     link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
-    target = Utf8(TextFromWide(path));
   }
-  if (persist != nullptr) persist->Release();
-  if (link != nullptr) link->Release();
+  for (IUnknown* used : {static_cast<IUnknown*>(persist), static_cast<IUnknown*>(link)}) if (used) used->Release();
   CoUninitialize();
-  return target;
+  return Utf8(TextFromWide(path));
 }
 
-struct ShortcutRow {
-  const char* name;
-  std::function<bool(const Text& shortcut)> save;
-  bool saved;
-};
-
+struct ShortcutRow { const char* name; std::function<bool(const Text& shortcut)> save; bool saved; };
 const ShortcutRow kShortcutRows[] = {
-    {"a second save writes it again", [](const Text&) { return SaveStartupShortcut(u"C:\\x"), SaveStartupShortcut(ExecutableFolder()); }, true},
+    {"a second save writes it again",
+     [](const Text&) { return SaveStartupShortcut(u"C:\\x"), SaveStartupShortcut(ExecutableFolder()); }, true},
     {"a folder in its place makes it fail",
      [](const Text& shortcut) { return test::MakeFolder(shortcut), SaveStartupShortcut(ExecutableFolder()); }, false},
     {"a thread in the multithreaded apartment saves it and keeps COM",
@@ -323,7 +301,6 @@ const ShortcutRow kShortcutRows[] = {
 };
 
 class StartupShortcut : public testing::TestWithParam<ShortcutRow> {};
-
 TEST_P(StartupShortcut, PointsAtTavikFMExeInTheProgramFolder) {
   wchar_t* folder = nullptr;
   SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &folder);

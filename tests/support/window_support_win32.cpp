@@ -8,6 +8,7 @@
 #include "support/test_support.h"
 
 namespace tavik::test {
+
 std::string TextOf(HWND window) {
   wchar_t text[512] = {};
   DWORD_PTR length = 0;

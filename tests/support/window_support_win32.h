@@ -1,6 +1,6 @@
 // What the window tests share on Win32: window texts asked across threads
-// and processes, finding a window once it shows, posted clicks and keys,
-// and a modal window run on this thread while another thread drives it.
+// and processes, a window found once it shows, posted input, and a modal
+// window run on this thread while another thread drives it.
 #pragma once
 
 #include <windows.h>
@@ -10,21 +10,18 @@
 
 namespace tavik::test {
 
-// A window's text in UTF-8; a control of a dialog by its identifier.
-std::string TextOf(HWND window);
+std::string TextOf(HWND window);  // UTF-8
 std::string TextOf(HWND dialog, int id);
 
 // The first visible top-level window of the class (and caption, and
-// process when given), once it shows.
+// process, when given), once it shows.
 HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption = nullptr, DWORD process = 0);
 
-// A click on a dialog's button, and a key to a control, as posted input.
-void PostClick(HWND dialog, int id);
+void PostClick(HWND dialog, int id);  // a button's click
 void PostKey(HWND control, WPARAM key);
 void PostMouseClick(HWND control, POINT at, bool twice = false);
 
-// A message box's text, then OK pressed.
-std::string AnswerMessageBox(HWND box);
+std::string AnswerMessageBox(HWND box);  // its text; OK pressed
 
 // Runs `open` on this thread (it returns when its modal loop has ended)
 // while `drive` works the windows from a second thread.
