@@ -52,7 +52,7 @@ bool MainWindow::Create() {
                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = &MainWindow::WindowProc;
+  window_class.lpfnWndProc = &ObjectWindowProc<MainWindow>;
   window_class.hInstance = instance;
   window_class.hIcon = icon_;
   window_class.hIconSm = small_icon_;
@@ -92,19 +92,11 @@ void MainWindow::CreateControls() {
               kCmdStartUpPlace, scale_, font_);
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return self->Handle(message, wparam, lparam);
-}
-
-LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_NCCREATE:
+      hwnd_ = hwnd;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_CREATE:
       CreateControls();
       return 0;
@@ -142,7 +134,6 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
       return 0;
     default:

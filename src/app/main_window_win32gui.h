@@ -43,8 +43,8 @@ class MainWindow final : public MainWindowPort {
   bool SaveStartupShortcut() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  friend LRESULT CALLBACK ObjectWindowProc<MainWindow>(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void OnCommand(int id);
   void OnMouseDown(int button, LPARAM lparam);

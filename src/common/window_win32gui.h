@@ -48,4 +48,20 @@ HFONT CreateProgramFont(const PixelScale& scale, int tenth_points = 90);
 HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWORD style, DWORD ex_style,
                  int id, const TwipsRect& place, const PixelScale& scale, HFONT font);
 
+// The window procedure of a class whose windows each belong to an object of
+// type Owner, passed as CreateWindowEx's last argument: the object is kept
+// with the window and handles every message from WM_NCCREATE to
+// WM_NCDESTROY through Owner::Handle(hwnd, message, wparam, lparam).
+template <typename Owner>
+LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* owner = reinterpret_cast<Owner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (owner == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  return owner->Handle(hwnd, message, wparam, lparam);
+}
+
 }  // namespace tavik

@@ -51,7 +51,7 @@ HWND ModalDialog::AddControl(const wchar_t* window_class, TextView text, DWORD s
 }
 
 void ModalDialog::Run(HWND owner) {
-  RegisterDialogClass(window_class_, &ModalDialog::Procedure);
+  RegisterDialogClass(window_class_, &ObjectWindowProc<ModalDialog>);
   font_ = CreateProgramFont(scale_);
   RECT frame{0, 0, scale_.X(client_width_), scale_.Y(client_height_)};
   AdjustWindowRectEx(&frame, kFrameStyle, FALSE, kFrameExStyle);
@@ -103,21 +103,12 @@ void ModalDialog::Run(HWND owner) {
   if (quit) PostQuitMessage(static_cast<int>(message.wParam));
 }
 
-LRESULT CALLBACK ModalDialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* dialog = static_cast<ModalDialog*>(reinterpret_cast<const CREATESTRUCTW*>(lparam)->lpCreateParams);
-    dialog->window_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
-  }
-  auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (dialog == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-  return dialog->Handle(message, wparam, lparam);
-}
-
-LRESULT ModalDialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT ModalDialog::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   switch (message) {
+    case WM_NCCREATE:
+      window_ = hwnd;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_COMMAND:
       // IDOK and IDCANCEL without a control: Enter and Escape through the
       // dialog manager.

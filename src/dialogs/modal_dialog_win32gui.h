@@ -46,8 +46,8 @@ class ModalDialog {
   virtual bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  friend LRESULT CALLBACK ObjectWindowProc<ModalDialog>(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   const wchar_t* window_class_;
   Text caption_;
