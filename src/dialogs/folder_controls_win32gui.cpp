@@ -31,7 +31,7 @@ Text FullPath(const Text& path) {
   std::vector<wchar_t> buffer(needed + 1);
   const DWORD got = GetFullPathNameW(WideCStr(path), needed + 1, buffer.data(), nullptr);
   if (got == 0 || got > needed) return Text();
-  return Text(reinterpret_cast<const char16_t*>(buffer.data()), got);
+  return TextFromWide(std::wstring_view(buffer.data(), got));
 }
 
 bool IsFolder(const Text& path) {
