@@ -66,7 +66,7 @@ class OptionsDialog final : public ModalDialog {
  private:
   void OnCreate() override {
     for (const ControlLayout& c : kLayout) AddControl(c.window_class, c.caption, c.style, c.ex_style, c.id, c.place);
-    // The interval box takes digits only: no input method.
+    // txtFolda and the interval box take no input method.
     DisableInputMethod(Control(kIdTxtFolda));
     DisableInputMethod(Control(kIdTxtKosinTime));
     Form_Load();
