@@ -1,8 +1,8 @@
 // tavik_app_measure: the running program measured from outside under Wine:
 // the time from its start until its load sequence has shown the main
-// window, and its memory (private bytes and working set, read with
-// GetProcessMemoryInfo) at start and every minute while it ticks, with the
-// viewer's files arriving or idle.
+// window, and its memory (committed private bytes and working set, read
+// with GetProcessMemoryInfo) at start and every minute while it ticks,
+// with the viewer's files arriving or idle, and the files left unstored.
 //
 //   tavik_app_measure [SECONDS] [INTERVAL_MS] [idle]
 //
@@ -37,11 +37,12 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 void PrintMemory(HANDLE process, const char* when) {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
+  PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
-  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+  GetProcessMemoryInfo(process, &counters, sizeof counters);
+  // The commit charge: the private bytes (Wine leaves PrivateUsage empty).
   std::printf("%s: private %llu KiB, working set %llu KiB\n", when,
-              static_cast<unsigned long long>(counters.PrivateUsage / 1024),
+              static_cast<unsigned long long>(counters.PagefileUsage / 1024),
               static_cast<unsigned long long>(counters.WorkingSetSize / 1024));
   std::fflush(stdout);
 }
@@ -107,6 +108,12 @@ int wmain(int argc, wchar_t** argv) {
     PrintMemory(program.hProcess, when.c_str());
   }
   PrintMemory(program.hProcess, "end");
+  WIN32_FIND_DATAW found;
+  int left = 0;
+  HANDLE find = FindFirstFileW((exchange + L"\\*.fmr").c_str(), &found);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) ++left;
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  std::printf("%d files dropped, %d not stored\n", chart - 800001, left);
   PostMessageW(main, WM_CLOSE, 0, 0);
   WaitForSingleObject(program.hProcess, INFINITE);
   return 0;
