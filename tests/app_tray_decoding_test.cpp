@@ -16,6 +16,7 @@ const DecodeRow kDecodeRows[] = {
     {"at 120 dpi a right press opens the popup", 4, 516 * 12.0, 120, TrayAction::PopupMenu},
     {"at 144 dpi a left press beeps", 4, 513 * 10.0, 144, TrayAction::Beep},
     {"at 72 dpi a double click shows the window", 4, 515 * 20.0, 72, TrayAction::ShowWindow},
+    {"at 131 dpi ten twips make a pixel", 4, 513 * 10.0, 131, TrayAction::Beep},
     {"a release does nothing", 4, 514 * 15.0, 96, TrayAction::None},
     {"a middle press does nothing", 4, 519 * 15.0, 96, TrayAction::None},
     {"a left press on the window is no notification", 1, 513 * 15.0, 96, TrayAction::None},
@@ -49,7 +50,7 @@ struct PixelRow { const char* name; int twips, dpi, pixels; };
 const PixelRow kPixelRows[] = {
     {"the main window is 308 pixels wide at 120 dpi", 3696, 120, 308},  {"and 185 at 72 dpi", 3696, 72, 185},
     {"half a pixel goes up", 30, 72, 2}, {"less than half a pixel goes down", 7, 96, 0},
-    {"a negative half goes away from zero", -30, 72, -2},
+    {"a negative half goes away from zero", -30, 72, -2}, {"a hair under half goes down", 709, 131, 64},
 };
 
 class LayoutTwips : public testing::TestWithParam<PixelRow> {};

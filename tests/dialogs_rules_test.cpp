@@ -123,16 +123,18 @@ TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
 
 INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows), test::RowName<PickRow>);
 
-// `chain`: the tree's folders down to the open one; `shown`: the name the tree shows for the path.
+// `normalised`: "bare " for a bare drive, then the normalised path; `chain`: the tree's folders down to the
+// open one; `shown`: the name the tree shows for the path.
 struct PathRow { const char *name, *path, *normalised, *chain, *shown; };
 
 const PathRow kPathRows[] = {
-    {"a bare drive is its root", "c:", "C:\\", "|C:\\", "C:\\"},
-    {"the last drive letter is a drive", "Z:", "Z:\\", "|Z:\\", "Z:\\"},
+    {"a bare drive is its root", "a:", "bare A:\\", "|A:\\", "A:\\"},
+    {"the last letter is a drive too", "z:", "bare Z:\\", "|Z:\\", "Z:\\"},
+    {"a digit before a colon is no drive", "1:\\x", "1:\\x", "|1:|1:\\x", "x"},
     {"a doubled root separator goes", "C:\\\\", "C:\\", "|C:\\", "C:\\"},
-    {"slashes and trailing separators go", "C:/a/データ/", "C:\\a\\データ", "|C:\\|C:\\a|C:\\a\\データ", "データ"},
+    {"slashes and trailing separators go", "Z:/a/データ/", "Z:\\a\\データ", "|Z:\\|Z:\\a|Z:\\a\\データ", "データ"},
     {"a doubled separator inside is passed over", "C:\\a\\\\b", "C:\\a\\\\b", "|C:\\|C:\\a|C:\\a\\b", "b"},
-    {"a drive-relative path keeps its drive", "c:a", "C:a", "|C:|C:\\a", "C:a"},
+    {"a drive-relative path keeps its drive", "A:a", "A:a", "|A:|A:\\a", "A:a"},
     {"a share keeps its root separator", "\\\\srv\\share", "\\\\srv\\share\\", "|\\\\srv\\share\\", "\\\\srv\\share\\"},
     {"a server alone is a root", "\\\\srv", "\\\\srv\\", "|\\\\srv\\", "\\\\srv\\"},
     {"a folder on a share", "\\\\srv\\share\\x\\", "\\\\srv\\share\\x", "|\\\\srv\\share\\|\\\\srv\\share\\x", "x"},
@@ -147,7 +149,8 @@ TEST_P(FolderPaths, AreTheTreesForms) {
   const PathRow& row = GetParam();
   std::string chain;
   for (const Text& folder : FolderChain(U(row.path))) chain += "|" + Utf8(folder);
-  EXPECT_EQ(Utf8(NormalisedFolderPath(U(row.path))) + " " + chain + " " + Utf8(FolderDisplayName(U(row.path))),
+  EXPECT_EQ((IsBareDrive(U(row.path)) ? "bare " : "") + Utf8(NormalisedFolderPath(U(row.path))) + " " + chain + " " +
+                Utf8(FolderDisplayName(U(row.path))),
             std::string(row.normalised) + " " + row.chain + " " + row.shown);
 }
 

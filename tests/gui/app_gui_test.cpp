@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, LoadPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndT
   HWND main = Start("0");
   EXPECT_EQ(shell.log(), "NIM_ADD / " + Opened());
   const NOTIFYICONDATAA r = shell.record();
-  // The record's first layout (88 bytes on 32-bit Windows), uID 1, message, icon and tip, WM_MBUTTONDOWN.
+  // The first layout (88 bytes on 32-bit Windows), uID 1, message + icon + tip, WM_MBUTTONDOWN.
   EXPECT_EQ(std::to_string(r.cbSize) + " " + std::to_string(r.uID) + " " + std::to_string(r.uFlags) + " " +
                 std::to_string(r.uCallbackMessage),
             (sizeof(void*) == 4 ? "88" : "104") + std::string(" 1 7 519"));
