@@ -21,7 +21,6 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "app/shell_services.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"
 #include "patient_file_writer.h"
@@ -59,11 +58,17 @@ class NoWindow final : public MainWindowPort {
   void SetVisible(bool) override {}
   void SetCheck1(bool) override {}
   bool Check1() const override { return false; }
-  void SetTimerInterval(std::int32_t) override {}
+  void SetTimerInterval(std::int32_t milliseconds) override { ticking_ = milliseconds > 0; }
   void ShowMessage(const Text& text) override { std::printf("message: %s\n", ToUtf8(text).c_str()); }
   void OpenDocument(const Text&, const Text&) override {}
   void Beep() override {}
   void ShowPopupMenu() override {}
+  bool ShowHelp(const Text&) override { return true; }
+  bool SaveStartupShortcut() override { return true; }
+  bool ticking() const { return ticking_; }
+
+ private:
+  bool ticking_ = false;
 };
 
 Text Native(const fs::path& path) {
@@ -105,11 +110,11 @@ int main(int argc, char** argv) {
   store->WriteSetting(kViewerTitle, kSettingsSection, kKeyFolda, Native(root / "data"));
   ProgramValues values;
   IntakeCycle intake(PlatformFileSystem(), gateway);
-  IntakeShellServices services(Native(root / "app"), PlatformFileSystem(), intake);
+  ProgramParts parts{Native(root / "app"), *store, PlatformFileSystem(), intake, values};
   NoWindow window;
-  MainForm form(window, services, *store, values);
+  MainForm form(window, parts);
   form.Form_Load();
-  if (form.state() != FormState::Running) {
+  if (!window.ticking()) {
     std::printf("the load sequence stopped short\n");
     return 1;
   }

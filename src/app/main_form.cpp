@@ -27,18 +27,15 @@ Text ErrorTrapMessage(int number, TextView description) {
   return message;
 }
 
-std::int32_t StartupTickInterval(std::int32_t stored) { return ClampTickInterval(stored); }
-
-MainForm::MainForm(MainWindowPort& window, ShellServices& services, SettingsStore& store,
-                   ProgramValues& values)
-    : window_(window), services_(services), store_(store), values_(values) {}
+MainForm::MainForm(MainWindowPort& window, ProgramParts& parts) : window_(window), parts_(parts) {}
 
 void MainForm::Form_Load() {
-  if (state_ != FormState::Created) return;
-  state_ = FormState::Loading;
+  if (loaded_) return;
+  loaded_ = true;
+  // The steps done before a failure stay done; the program then waits in
+  // the tray.
   try {
     RunLoadSequence();
-    return;
   } catch (const ProgramError& error) {
     window_.ShowMessage(ErrorTrapMessage(error.number(), error.description()));
   } catch (const std::bad_alloc&) {
@@ -46,80 +43,53 @@ void MainForm::Form_Load() {
   } catch (...) {
     window_.ShowMessage(ErrorTrapMessage(kInvalidCall, kInvalidCallText));
   }
-  // The steps done stay done; short of the start decision the program
-  // waits in the tray.
-  state_ = last_step_ >= LoadStep::StartTimer ? FormState::Running : FormState::Degraded;
 }
 
 void MainForm::RunLoadSequence() {
-  // L1: first, so that the icon is up whatever stops the sequence later.
+  // The tray icon first, so that it is up whatever stops the sequence.
   window_.AddTrayIcon();
-  last_step_ = LoadStep::AddTrayIcon;
 
-  // L2-L4.
-  const Text program_folder = services_.ProgramFolder();
-  const Text folda = store_.ReadSetting(kViewerTitle, kSettingsSection, kKeyFolda, program_folder);
-  last_step_ = LoadStep::ReadFolda;
-  const Text kosin = store_.ReadSetting(kProgramTitle, kSettingsSection, kKeyKosinTime, u"1000");
-  // A stored value outside the options dialog's bounds is brought into
-  // them, so that the timer neither stops nor spins.
-  values_.TickInterval = StartupTickInterval(ToInt32(kosin));
-  last_step_ = LoadStep::ReadKosinTime;
-  const Text visible = store_.ReadSetting(kProgramTitle, kSettingsSection, kKeyVisible, u"0");
-  hide_at_startup_ = ToInt16(visible);
-  last_step_ = LoadStep::ReadVisible;
+  ProgramValues& values = parts_.values;
+  const Text& program_folder = parts_.program_folder;
+  const Text folda = parts_.store.ReadSetting(kViewerTitle, kSettingsSection, kKeyFolda, program_folder);
+  values.TickInterval = ToInt32(parts_.store.ReadSetting(kProgramTitle, kSettingsSection, kKeyKosinTime, u"1000"));
+  hide_at_startup_ = ToInt16(parts_.store.ReadSetting(kProgramTitle, kSettingsSection, kKeyVisible, u"0"));
+  values.ExchangeFolder = folda + Text(kExchangeSuffix);
 
-  // L5: plain concatenation.
-  values_.ExchangeFolder = folda + Text(kExchangeSuffix);
-  last_step_ = LoadStep::FormExchangeFolder;
-
-  // L6, L7.
-  if (!services_.Exists(values_.ExchangeFolder, ExistenceQuery::Directory)) {
+  // The directory query finds folders and files alike.
+  if (!parts_.files.FolderExists(values.ExchangeFolder) && !parts_.files.FileExists(values.ExchangeFolder)) {
     window_.ShowMessage(Text(kExchangeFolderMissing));
-    state_ = FormState::Degraded;
     return;
   }
-  last_step_ = LoadStep::CheckExchangeFolder;
   const Text database_file = program_folder + Text(kDatabaseFileSuffix);
-  if (!services_.Exists(database_file, ExistenceQuery::Normal)) {
+  if (!parts_.files.FileExists(database_file)) {
     window_.ShowMessage(Text(kDatabaseFileMissing));
-    state_ = FormState::Degraded;
     return;
   }
-  last_step_ = LoadStep::CheckDatabaseFile;
 
-  // L8, L9.
   window_.OpenDocument(database_file, program_folder);
-  last_step_ = LoadStep::OpenDatabaseFile;
-  services_.RotateBackups(values_.ExchangeFolder);
-  last_step_ = LoadStep::RotateBackups;
-
-  // L10.
-  window_.SetTimerInterval(values_.TickInterval);
-  last_step_ = LoadStep::StartTimer;
-
-  // L11, L12. Any non-zero value means hidden, and shows as a tick.
+  parts_.intake.RotateBackups(values.ExchangeFolder);
+  // The stored interval stays as it is in TickInterval; the timer runs
+  // within the options dialog's bounds, so that no stored value stops it
+  // or runs it flat out.
+  window_.SetTimerInterval(ClampTickInterval(values.TickInterval));
+  // Any non-zero value means hidden, and shows as a tick.
   window_.SetVisible(hide_at_startup_ == 0);
-  last_step_ = LoadStep::ShowOrHide;
   window_.SetCheck1(hide_at_startup_ != 0);
-  last_step_ = LoadStep::SetCheck1;
-  state_ = FormState::Running;
 }
 
 void MainForm::Form_QueryUnload() {
-  if (state_ == FormState::Ended) return;
-  hide_at_startup_ = window_.Check1() ? 1 : 0;
+  if (!ended_) hide_at_startup_ = window_.Check1() ? 1 : 0;
 }
 
 void MainForm::Form_Unload() {
-  if (state_ == FormState::Ended) return;
-  state_ = FormState::Ended;
-  // U1: a store that cannot be written changes nothing else of the exit.
+  if (ended_) return;
+  ended_ = true;
+  // A store that cannot be written changes nothing else of the exit.
   try {
-    store_.WriteSetting(kProgramTitle, kSettingsSection, kKeyVisible, DecimalText(hide_at_startup_));
+    parts_.store.WriteSetting(kProgramTitle, kSettingsSection, kKeyVisible, DecimalText(hide_at_startup_));
   } catch (...) {
   }
-  // U2.
   window_.SetTimerInterval(0);
   window_.RemoveTrayIcon();
 }
@@ -127,11 +97,10 @@ void MainForm::Form_Unload() {
 void MainForm::Timer1_Timer() {
   // A tick that comes while another runs (a nested message loop inside
   // the intake) is dropped; the next one takes up what is left.
-  if (in_tick_ || state_ == FormState::Ended) return;
+  if (in_tick_ || ended_) return;
   in_tick_ = true;
   try {
-    const Text folder = values_.ExchangeFolder;
-    services_.ProcessExchangeFiles(folder);
+    parts_.intake.ProcessExchangeFiles(parts_.values.ExchangeFolder);
   } catch (...) {
     // Nothing escapes a tick; the next one runs as usual.
   }
@@ -144,7 +113,7 @@ void MainForm::Form_MouseDown(int button_set, double x_twips, double twips_per_p
       window_.Beep();
       break;
     case TrayAction::ShowWindow:
-      ShowWindow();
+      window_.SetVisible(true);
       break;
     case TrayAction::PopupMenu:
       window_.ShowPopupMenu();
@@ -156,6 +125,16 @@ void MainForm::Form_MouseDown(int button_set, double x_twips, double twips_per_p
 
 void MainForm::cmdHide_Click() { window_.SetVisible(false); }
 
-void MainForm::ShowWindow() { window_.SetVisible(true); }
+void MainForm::cmdStartUp_Click() {
+  window_.ShowMessage(Text(window_.SaveStartupShortcut() ? kShortcutRegistered : kShortcutFailed));
+}
+
+void MainForm::mnuHelpIndex_Click() {
+  // Whatever fails in making the call is reported afterwards; what the help
+  // engine itself finds (a missing file, say) is its own to report.
+  if (!window_.ShowHelp(parts_.program_folder + Text(kHelpFileSuffix))) {
+    window_.ShowMessage(Text(kHelpUnavailable));
+  }
+}
 
 }  // namespace tavik

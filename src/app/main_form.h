@@ -1,12 +1,14 @@
 // frmMain without windows: the load sequence, the tick handler, the tray
-// notifications and the shutdown, as decisions over small ports. The
-// Win32 window (main_window_win32gui.cpp) is one implementation of the
-// ports; the tests drive the same logic with fakes.
+// notifications, the buttons, help and the shutdown, as decisions over a
+// small port. The Win32 window (main_window_win32gui.cpp) is the port in
+// the program; the tests drive the same logic with a fake.
 #pragma once
 
 #include <cstdint>
 
 #include "common/text.h"
+#include "intake/file_system.h"
+#include "intake/intake_cycle.h"
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
 
@@ -30,94 +32,54 @@ class MainWindowPort {
   virtual void Beep() = 0;
   // The tray popup menu at the mouse position; returns when it closes.
   virtual void ShowPopupMenu() = 0;
+  // The help file's table of contents; false when the help engine could
+  // not be called at all.
+  virtual bool ShowHelp(const Text& help_file) = 0;
+  // A shortcut to the program in the Startup folder; false on any failure.
+  virtual bool SaveStartupShortcut() = 0;
 };
 
-// The directory query of the start-up checks.
-enum class ExistenceQuery {
-  Directory,  // with the directory attribute: a folder or a file
-  Normal,     // normal attributes: an ordinary file
-};
-
-// What the start-up and the ticks need beyond the window.
-class ShellServices {
- public:
-  virtual ~ShellServices() = default;
-  // The folder that holds the running executable (no trailing "\").
-  virtual Text ProgramFolder() = 0;
-  virtual bool Exists(const Text& path, ExistenceQuery query) = 0;
-  virtual void RotateBackups(const Text& exchange_folder) = 0;
-  virtual void ProcessExchangeFiles(const Text& exchange_folder) = 0;
-};
-
-enum class FormState {
-  Created,   // before Form_Load
-  Loading,   // inside Form_Load
-  Degraded,  // the load sequence stopped short; the tray icon is up
-  Running,   // the load sequence ran to its end
-  Ended,     // Form_Unload has run
-};
-
-// The load sequence's steps, for telling where it stopped.
-enum class LoadStep {
-  None = 0,
-  AddTrayIcon = 1,
-  ReadFolda,
-  ReadKosinTime,
-  ReadVisible,
-  FormExchangeFolder,
-  CheckExchangeFolder,
-  CheckDatabaseFile,
-  OpenDatabaseFile,
-  RotateBackups,
-  StartTimer,
-  ShowOrHide,
-  SetCheck1,
+// What the program's windows work with, made once at start and kept for
+// the whole run.
+struct ProgramParts {
+  Text program_folder;  // the folder that holds the executable, no "\" at the end
+  SettingsStore& store;
+  FileSystem& files;
+  IntakeCycle& intake;
+  ProgramValues& values;
 };
 
 class MainForm {
  public:
-  MainForm(MainWindowPort& window, ShellServices& services, SettingsStore& store,
-           ProgramValues& values);
+  MainForm(MainWindowPort& window, ProgramParts& parts);
 
-  // L1-L12 under one error trap.
+  // The load sequence under one error trap. Runs once.
   void Form_Load();
   // The window is about to close for any reason: HideAtStartup = Check1.
   void Form_QueryUnload();
-  // U1 "Visible" written, U2 tray icon removed. Runs once.
+  // "Visible" written, the tray icon removed. Runs once.
   void Form_Unload();
   // One tick: the intake cycle, failures dropped, never re-entered.
   void Timer1_Timer();
   // A mouse button went down on the window; tray notifications arrive so.
   void Form_MouseDown(int button_set, double x_twips, double twips_per_pixel);
   void cmdHide_Click();
-  // The tray icon's double click and the like: visibility only.
-  void ShowWindow();
-
-  FormState state() const { return state_; }
-  // The last step the load sequence finished.
-  LoadStep last_step() const { return last_step_; }
-  std::int16_t HideAtStartup() const { return hide_at_startup_; }
-  bool InTick() const { return in_tick_; }
+  void cmdStartUp_Click();
+  // mnuHelpIndex_Click, also run by mnuPopHelp_Click.
+  void mnuHelpIndex_Click();
 
  private:
   void RunLoadSequence();
 
   MainWindowPort& window_;
-  ShellServices& services_;
-  SettingsStore& store_;
-  ProgramValues& values_;
-  FormState state_ = FormState::Created;
-  LoadStep last_step_ = LoadStep::None;
-  std::int16_t hide_at_startup_ = 0;
+  ProgramParts& parts_;
+  bool loaded_ = false;
+  bool ended_ = false;
   bool in_tick_ = false;
+  std::int16_t hide_at_startup_ = 0;
 };
 
 // "ｴﾗｰ: '<number>' - <description>."
 Text ErrorTrapMessage(int number, TextView description);
-
-// The interval applied at start-up: the stored value clamped to the
-// bounds the options dialog applies, so that no stored value stops the
-// timer or runs it flat out.
-std::int32_t StartupTickInterval(std::int32_t stored);
 
 }  // namespace tavik

@@ -1,36 +1,32 @@
 // frmMain on Win32: the window, its controls and menus, Timer1, the tray
-// icon, help, and the shutdown paths. The decisions live in MainForm.
+// icon, the dialogs it opens, and the shutdown paths. The decisions live in
+// MainForm; what the window asks of the shell goes through DesktopShell.
 #pragma once
 
 #include <windows.h>
 
 #include <shellapi.h>
 
-#include <memory>
-
+#include "app/desktop_shell_win32gui.h"
 #include "app/main_form.h"
-#include "settings/program_values.h"
-#include "settings/settings_store.h"
+#include "common/window_win32gui.h"
 
 namespace tavik {
 
-// The program folder: the folder of the running executable, no "\" at
-// the end.
-Text ExecutableFolder();
+inline constexpr wchar_t kMainWindowClass[] = L"TavikFM.frmMain";
 
 class MainWindow final : public MainWindowPort {
  public:
-  MainWindow(HINSTANCE instance, ShellServices& services, SettingsStore& store,
-             ProgramValues& values);
+  MainWindow(DesktopShell& shell, ProgramParts& parts);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
   // Creates the window hidden and runs Form_Load. False when the window
-  // could not be created.
+  // could not be created. When the window is destroyed, the thread's
+  // message loop is told to quit.
   bool Create();
   HWND handle() const { return hwnd_; }
-  MainForm& form() { return form_; }
 
   // MainWindowPort.
   void AddTrayIcon() override;
@@ -43,41 +39,36 @@ class MainWindow final : public MainWindowPort {
   void OpenDocument(const Text& path, const Text& working_folder) override;
   void Beep() override;
   void ShowPopupMenu() override;
+  bool ShowHelp(const Text& help_file) override;
+  bool SaveStartupShortcut() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void OnCreate();
+  friend LRESULT CALLBACK ObjectWindowProc<MainWindow>(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
   void OnCommand(int id);
   void OnMouseDown(int button, LPARAM lparam);
   void Unload();
-  bool TrayCall(DWORD action);
   void AddTrayIconOrRetry();
-  void mnuOpt_Click();
-  void mnuAbout_Click();
-  void mnuHelpIndex_Click();
-  void mnuExit_Click();
-  int Px(int twips) const;
+  // Opens a dialog modally; while one is open, another opening only brings
+  // it forward (the tray's menu reaches the program meanwhile).
+  template <typename Open>
+  void OpenDialog(Open open);
 
-  HINSTANCE instance_;
-  ShellServices& services_;
-  SettingsStore& store_;
-  ProgramValues& values_;
+  DesktopShell& shell_;
+  ProgramParts& parts_;
   MainForm form_;
+  PixelScale scale_;
   HWND hwnd_ = nullptr;
   HWND check1_ = nullptr;
-  HWND cmd_hide_ = nullptr;
-  HWND cmd_startup_ = nullptr;
   HMENU tray_menu_ = nullptr;  // mnuPopup's bar; its first submenu is the popup
   HFONT font_ = nullptr;
   HICON icon_ = nullptr;
   HICON small_icon_ = nullptr;
-  int dpi_ = 96;
   UINT taskbar_created_ = 0;
   NOTIFYICONDATAA tray_icon_{};
-  bool tray_up_ = false;
   bool unloaded_ = false;
-  unsigned long ticks_ = 0;
+  bool dialog_open_ = false;
 };
 
 }  // namespace tavik

@@ -5,12 +5,10 @@
 #include <commctrl.h>
 
 #include <memory>
-#include <string>
 
 #include "app/app_texts.h"
 #include "app/main_window_win32gui.h"
-#include "app/shell_services.h"
-#include "app/ui_win32gui.h"
+#include "common/window_win32gui.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"
 #include "patientdb/patient_gateway.h"
@@ -23,17 +21,14 @@ namespace {
 // One copy per logon session: "Local\" is the session's namespace.
 constexpr wchar_t kInstanceMutex[] = L"Local\\TavikFM.SingleInstance";
 
-int Main(HINSTANCE instance) {
-  // S1: another copy runs. Nothing else: no window, no setting.
+int Main() {
+  // Another copy runs: its message, and nothing else (no window, no setting).
   HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    const std::wstring text = Wide(Text(kProgramTitle) + Text(kAlreadyRunningSuffix));
-    const std::wstring caption = Wide(kMessageCaption);
-    MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    ShowProgramMessage(nullptr, Text(kProgramTitle) + Text(kAlreadyRunningSuffix));
     ExitProcess(0);
   }
 
-  // S2: frmMain, created hidden; creating it runs Form_Load.
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_STANDARD_CLASSES;
@@ -43,8 +38,9 @@ int Main(HINSTANCE instance) {
   std::unique_ptr<SettingsStore> store = MakeRegistrySettingsStore();
   PatientGateway gateway;
   IntakeCycle intake(PlatformFileSystem(), gateway);
-  IntakeShellServices services(ExecutableFolder(), PlatformFileSystem(), intake);
-  MainWindow window(instance, services, *store, values);
+  ProgramParts parts{ExecutableFolder(), *store, PlatformFileSystem(), intake, values};
+  // frmMain, created hidden; creating it runs Form_Load.
+  MainWindow window(SystemDesktopShell(), parts);
   if (!window.Create()) return 1;
 
   // The program lives as long as frmMain does.
@@ -62,9 +58,9 @@ int Main(HINSTANCE instance) {
 }  // namespace
 }  // namespace tavik
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
-    return tavik::Main(instance);
+    return tavik::Main();
   } catch (...) {
     return 1;
   }

@@ -22,8 +22,3 @@
 #define IDC_CMDHIDE 202
 #define IDC_CMDSTARTUP 203
 
-// frmAbout controls.
-#define IDC_PICICON 301
-#define IDC_LBLTITLE 302
-#define IDC_LBLVERSION 303
-#define IDC_LBLDESCRIPTION 304

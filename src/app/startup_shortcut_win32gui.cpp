@@ -1,24 +1,18 @@
-// cmdStartUp: a shortcut to the program in the user's Startup folder, so
-// that Windows starts it at logon. One-way: nothing removes it again.
+#include "app/startup_shortcut_win32gui.h"
+
 #include <windows.h>
 
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "dialogs/dialogs_win32gui.h"
-#include "dialogs/options_window_win32gui.h"
+#include "common/wide_text_win32.h"
 
 namespace tavik {
-
 namespace {
 
-namespace dw = dialog_window;
-
-inline constexpr TextView kShortcutName = u"\\TavikFMのショートカット.lnk";
-inline constexpr TextView kTargetName = u"\\tavikFM.exe";
-inline constexpr TextView kRegistered = u"ｽﾀｰﾄｱｯﾌﾟに登録しました";
-inline constexpr TextView kNotRegistered = u"ｽﾀｰﾄｱｯﾌﾟ登録に失敗しました";
+constexpr TextView kShortcutName = u"\\TavikFMのショートカット.lnk";
+constexpr TextView kTargetName = u"\\tavikFM.exe";
 
 // COM for the length of one operation. A thread already in another
 // apartment model (RPC_E_CHANGED_MODE) can use COM as it is, and must not
@@ -64,14 +58,14 @@ Text StartupFolder() {
   PWSTR folder = nullptr;
   const HRESULT result = SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &folder);
   Text path;
-  if (SUCCEEDED(result) && folder != nullptr) path = dw::FromW(folder);
+  if (SUCCEEDED(result) && folder != nullptr) path = TextFromWide(folder);
   CoTaskMemFree(folder);
   return path;
 }
 
-// Steps 2 to 6: the shortcut written, or false at the first failure.
-bool SaveStartupShortcut() {
-  const Text program_folder = dw::ExecutableFolderPath();
+}  // namespace
+
+bool SaveStartupShortcut(const Text& program_folder) {
   if (program_folder.empty()) return false;
   // The target's name is fixed, whatever the running executable is called.
   const Text target = program_folder + Text(kTargetName);
@@ -88,17 +82,10 @@ bool SaveStartupShortcut() {
   }
   // Only the target: no arguments, working folder, icon, description, hot
   // key or window style.
-  if (FAILED(link->SetPath(dw::W(target)))) return false;
+  if (FAILED(link->SetPath(WideCStr(target)))) return false;
   ComRef<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.out()))) return false;
-  return SUCCEEDED(file->Save(dw::W(shortcut), TRUE));
-}
-
-}  // namespace
-
-void RegisterStartupShortcut(HWND owner) {
-  const bool saved = SaveStartupShortcut();
-  dw::ShowProgramMessage(owner, Text(saved ? kRegistered : kNotRegistered));
+  return SUCCEEDED(file->Save(WideCStr(shortcut), TRUE));
 }
 
 }  // namespace tavik

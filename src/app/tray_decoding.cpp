@@ -3,6 +3,13 @@
 #include <cmath>
 
 namespace tavik {
+namespace {
+
+constexpr std::int64_t kTrayLeftDown = 0x0201;    // WM_LBUTTONDOWN
+constexpr std::int64_t kTrayLeftDouble = 0x0203;  // WM_LBUTTONDBLCLK
+constexpr std::int64_t kTrayRightDown = 0x0204;   // WM_RBUTTONDOWN
+
+}  // namespace
 
 std::int64_t RoundHalfEven(double value) {
   const double floor = std::floor(value);
@@ -16,15 +23,11 @@ std::int64_t RoundHalfEven(double value) {
   return static_cast<std::int64_t>(rounded);
 }
 
-std::int64_t TrayNotificationCode(double x_twips, double twips_per_pixel) {
-  const std::int64_t divisor = RoundHalfEven(twips_per_pixel);
-  if (divisor == 0) return -1;
-  return RoundHalfEven(x_twips) / divisor;
-}
-
 TrayAction DecodeTrayMouseDown(int button_set, double x_twips, double twips_per_pixel) {
   if ((button_set & kMiddleButton) == 0) return TrayAction::None;
-  switch (TrayNotificationCode(x_twips, twips_per_pixel)) {
+  const std::int64_t divisor = RoundHalfEven(twips_per_pixel);
+  if (divisor == 0) return TrayAction::None;
+  switch (RoundHalfEven(x_twips) / divisor) {
     case kTrayLeftDown:
       return TrayAction::Beep;
     case kTrayLeftDouble:
@@ -36,17 +39,10 @@ TrayAction DecodeTrayMouseDown(int button_set, double x_twips, double twips_per_
   }
 }
 
-int TwipsToPixels(int twips, int dots_per_inch) {
-  const long long scaled = static_cast<long long>(twips) * dots_per_inch;
-  // Rounded to nearest, halves away from zero (MulDiv's rule).
-  const long long half = 720;
-  return static_cast<int>(scaled >= 0 ? (scaled + half) / 1440 : -((-scaled + half) / 1440));
-}
-
 int TwipsPerPixel(int dots_per_inch) {
   if (dots_per_inch <= 0) return 15;
-  const int tpp = 1440 / dots_per_inch;
-  return tpp > 0 ? tpp : 1;
+  const int per_pixel = 1440 / dots_per_inch;
+  return per_pixel > 0 ? per_pixel : 1;
 }
 
 }  // namespace tavik

@@ -11,25 +11,16 @@ inline constexpr int kLeftButton = 1;
 inline constexpr int kRightButton = 2;
 inline constexpr int kMiddleButton = 4;
 
-inline constexpr std::int64_t kTrayLeftDown = 0x0201;     // WM_LBUTTONDOWN
-inline constexpr std::int64_t kTrayLeftDouble = 0x0203;   // WM_LBUTTONDBLCLK
-inline constexpr std::int64_t kTrayRightDown = 0x0204;    // WM_RBUTTONDOWN
-
 enum class TrayAction { None, Beep, ShowWindow, PopupMenu };
 
 // Rounds to the nearest whole number, a half to the even neighbour.
 std::int64_t RoundHalfEven(double value);
 
-// The mouse message a mouse-down carries: x in twips rounded,
-// integer-divided by the twips per pixel rounded. Nullopt-like -1 when the
-// twips per pixel round to zero.
-std::int64_t TrayNotificationCode(double x_twips, double twips_per_pixel);
-
-// Form_MouseDown: what to do for a press of `button_set` at `x_twips`.
+// Form_MouseDown: what to do for a press of `button_set` at `x_twips`. The
+// mouse message is x in twips rounded, integer-divided by the twips per
+// pixel rounded.
 TrayAction DecodeTrayMouseDown(int button_set, double x_twips, double twips_per_pixel);
 
-// Layout in twips at a given resolution: twips -> pixels, rounded.
-int TwipsToPixels(int twips, int dots_per_inch);
 // Horizontal twips per pixel as the window reports mouse positions in
 // twips: 1440 / dpi, whole (15 at 96 dpi, 12 at 120 dpi), never 0.
 int TwipsPerPixel(int dots_per_inch);

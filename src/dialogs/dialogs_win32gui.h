@@ -1,4 +1,6 @@
-// The program's dialogs, opened modally by the main window.
+// The program's dialogs, opened modally by the main window, and their
+// window classes and control identifiers for code that finds them from
+// outside (the tests, the screenshot tool).
 #pragma once
 
 #include <windows.h>
@@ -13,21 +15,51 @@ namespace tavik {
 
 // What the options dialog and the folder picker work on.
 struct DialogContext {
-  HINSTANCE instance = nullptr;
-  HWND owner = nullptr;               // the main window, visible or hidden
-  ProgramValues* values = nullptr;    // the program-wide values
-  SettingsStore* store = nullptr;     // where "KosinTime" is written
+  ProgramValues& values;   // the program-wide values
+  SettingsStore& store;    // where "KosinTime" is written
+  Text program_folder;     // the picker's fallback folder
   std::function<void(std::int32_t)> set_timer_interval;  // the main window's Timer1
 };
 
-// frmOption2: returns when the dialog has closed.
-void ShowOptionsDialog(const DialogContext& context);
+// frmOption2; returns when it has closed.
+void ShowOptionsDialog(HWND owner, DialogContext& context);
 
-// cmdStartUp: puts "\TavikFMのショートカット.lnk" into the Startup folder
-// and tells the user how it went.
-void RegisterStartupShortcut(HWND owner);
+// frmAbout; returns when it has closed.
+void ShowAboutDialog(HWND owner);
 
-// frmAbout: returns when the dialog has closed.
-void ShowAboutDialog(HINSTANCE instance, HWND owner);
+inline constexpr wchar_t kOptionsWindowClass[] = L"TavikFM.frmOption2";
+inline constexpr wchar_t kPickerWindowClass[] = L"TavikFM.frmPictFolda";
+inline constexpr wchar_t kAboutWindowClass[] = L"TavikFM.frmAbout";
+
+// Control identifiers, each dialog's in tab order. IDOK (1) and IDCANCEL
+// (2) stay free for Enter and Escape.
+enum DialogControlId : int {
+  // frmOption2.
+  kIdTxtFolda = 110,
+  kIdCmdFolda,
+  kIdOptionsCmdOK,
+  kIdOptionsCmdCancel,
+  kIdLabel1,
+  kIdLabel2,
+  kIdTxtKosinTime,
+  kIdLabel3,
+  kIdLabel4,
+  kIdTxtBackupFolda,
+  kIdCmdBackupFolda,
+  kIdLabel6,
+  kIdTxtTavikDB,
+  kIdCmdTavikDB,
+  // frmPictFolda.
+  kIdDrive1 = 130,
+  kIdDir1,
+  kIdPickerCmdOK,
+  kIdPickerCmdCancel,
+  // frmAbout.
+  kIdAboutCmdOK = 140,
+  kIdLblDescription,
+  kIdPicIcon,
+  kIdLblTitle,
+  kIdLblVersion,
+};
 
 }  // namespace tavik

@@ -4,14 +4,12 @@
 
 #include <algorithm>
 
-#include "dialogs/options_window_win32gui.h"
+#include "common/wide_text_win32.h"
 
 namespace tavik {
 
 namespace {
 
-using dialog_window::FromW;
-using dialog_window::W;
 
 // No "insert a disk" box from the system while a drive is looked at.
 class QuietDriveErrors {
@@ -28,17 +26,17 @@ class QuietDriveErrors {
 // The full path of a folder text; for a bare drive the process's current
 // folder on that drive. Empty when the text cannot be made a path.
 Text FullPath(const Text& path) {
-  const DWORD needed = GetFullPathNameW(W(path), 0, nullptr, nullptr);
+  const DWORD needed = GetFullPathNameW(WideCStr(path), 0, nullptr, nullptr);
   if (needed == 0) return Text();
   std::vector<wchar_t> buffer(needed + 1);
-  const DWORD got = GetFullPathNameW(W(path), needed + 1, buffer.data(), nullptr);
+  const DWORD got = GetFullPathNameW(WideCStr(path), needed + 1, buffer.data(), nullptr);
   if (got == 0 || got > needed) return Text();
-  return Text(reinterpret_cast<const char16_t*>(buffer.data()), got);
+  return TextFromWide(std::wstring_view(buffer.data(), got));
 }
 
 bool IsFolder(const Text& path) {
   QuietDriveErrors quiet;
-  const DWORD attributes = GetFileAttributesW(W(path));
+  const DWORD attributes = GetFileAttributesW(WideCStr(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -53,18 +51,18 @@ std::vector<Text> Subfolders(const Text& folder) {
   std::vector<Text> names;
   QuietDriveErrors quiet;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileExW(W(JoinFolder(folder, u"*")), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
-                                 nullptr, 0);
+  HANDLE find = FindFirstFileExW(WideCStr(JoinFolder(folder, u"*")), FindExInfoBasic, &data,
+                                 FindExSearchLimitToDirectories, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0) continue;
     if (lstrcmpW(data.cFileName, L".") == 0 || lstrcmpW(data.cFileName, L"..") == 0) continue;
-    names.push_back(FromW(data.cFileName));
+    names.push_back(TextFromWide(data.cFileName));
   } while (FindNextFileW(find, &data));
   FindClose(find);
   std::sort(names.begin(), names.end(), [](const Text& a, const Text& b) {
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, W(a), -1, W(b), -1) == CSTR_LESS_THAN;
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, WideCStr(a), -1, WideCStr(b), -1) == CSTR_LESS_THAN;
   });
   return names;
 }
@@ -117,7 +115,7 @@ void FolderTreeBox::Fill() {
   SendMessageW(list_, LB_RESETCONTENT, 0, 0);
   for (const Entry& entry : entries_) {
     const Text name = FolderDisplayName(entry.path);
-    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(name)));
+    SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideCStr(name)));
   }
   SendMessageW(list_, LB_SETTOPINDEX, 0, 0);
   if (!chain.empty()) SendMessageW(list_, LB_SETCURSEL, chain.size() - 1, 0);
@@ -150,7 +148,7 @@ void FolderTreeBox::Draw(const DRAWITEMSTRUCT& item) const {
   RECT text_box = box;
   text_box.left = x + icon_width + 3;
   const Text name = FolderDisplayName(entry.path);
-  DrawTextW(dc, W(name), -1, &text_box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  DrawTextW(dc, WideCStr(name), -1, &text_box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   SelectObject(dc, old_font);
   if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &box);
 }
@@ -179,7 +177,7 @@ DriveCombo::DriveCombo(HWND combo) : combo_(combo) {
   if (got > buffer.size()) got = 0;
   QuietDriveErrors quiet;
   for (const wchar_t* root = buffer.data(); root < buffer.data() + got && *root != L'\0'; root += lstrlenW(root) + 1) {
-    const Text drive = DriveOfPath(FromW(root));
+    const Text drive = DriveOfPath(TextFromWide(root));
     if (drive.empty()) continue;
     // Shown as "c: [label]" for a fixed disk with a label; removable drives
     // are not asked, so that no medium is needed to open the list.
@@ -189,16 +187,16 @@ DriveCombo::DriveCombo(HWND combo) : combo_(combo) {
     if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
       wchar_t label[MAX_PATH + 1] = {};
       if (GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) && label[0] != 0) {
-        shown += u" [" + FromW(label) + u"]";
+        shown += u" [" + TextFromWide(label) + u"]";
       }
     }
     drives_.push_back(drive);
-    SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(shown)));
+    SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideCStr(shown)));
   }
   // The process's current drive is shown at first.
   wchar_t current[MAX_PATH + 1] = {};
   const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, current);
-  const Text current_drive = length > 0 && length <= MAX_PATH ? DriveOfPath(FromW(current)) : Text();
+  const Text current_drive = length > 0 && length <= MAX_PATH ? DriveOfPath(TextFromWide(current)) : Text();
   current_ = drives_.empty() ? -1 : 0;
   for (std::size_t i = 0; i < drives_.size(); ++i) {
     if (drives_[i] == current_drive) current_ = static_cast<int>(i);

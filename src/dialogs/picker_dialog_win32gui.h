@@ -10,21 +10,12 @@
 
 namespace tavik {
 
-inline constexpr wchar_t kPickerWindowClass[] = L"TavikFM_frmPictFolda";
-
-// Control identifiers of frmPictFolda, in tab order.
-enum PickerControlId : int {
-  kIdDrive1 = 130,
-  kIdDir1 = 131,
-  kIdPickerCmdOK = 132,
-  kIdPickerCmdCancel = 133,
-};
-
 // Shows the picker modally, owned by the options dialog, for the row that
 // values.PickerTarget names; returns when it has closed. On its OK the
 // chosen folder is already in the row's program-wide value, and
-// `write_box` has put it into the options dialog's box.
-void ShowFolderPicker(HINSTANCE instance, HWND options_dialog, ProgramValues& values,
+// `write_box` has put it into the options dialog's box. `program_folder`
+// is where the tree opens when the starting folder cannot be opened.
+void ShowFolderPicker(HWND options_dialog, ProgramValues& values, const Text& program_folder,
                       const std::function<void(OptionsFolderBox, const Text&)>& write_box);
 
 }  // namespace tavik

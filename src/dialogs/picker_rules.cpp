@@ -77,12 +77,9 @@ void FolderPicker::Load() {
 void FolderPicker::DriveChanged() {
   if (tree_.SetPath(drives_.Drive())) return;
   // The drive cannot be read: back to the tree's own drive. That raises
-  // this notification once more; if even the tree's drive fails now, the
-  // second run ends here instead of sending the list back again.
-  if (sending_back_) return;
-  sending_back_ = true;
+  // this notification once more; should even the tree's drive fail now,
+  // the list already shows it, so setting it again raises nothing.
   drives_.SetDrive(tree_.Path());
-  sending_back_ = false;
 }
 
 std::optional<FolderPicker::BoxText> FolderPicker::Ok() {

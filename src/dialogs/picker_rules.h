@@ -83,7 +83,6 @@ class FolderPicker {
   FolderTree& tree_;
   DriveList& drives_;
   Text program_folder_;
-  bool sending_back_ = false;
 };
 
 // Path forms the tree works with.

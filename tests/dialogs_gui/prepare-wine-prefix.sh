@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# The Wine prefix of the dialog tests, made once (wine-env.sh):
-# - a drive Q: that points to a folder that does not exist, so that the
-#   folder picker meets a drive that cannot be read;
-# - windows not managed by the X server's window manager (there is none on
-#   the test display): Wine draws their frames itself and does not wait for
-#   a window manager each time a window goes away.
+# The dialog tests' own Wine prefix, made once (wine-env.sh): a drive Q:
+# whose folder does not exist, a drive that cannot be read; windows left
+# unmanaged, so that Wine draws their frames and never waits for a window
+# manager (there is none on the test display). The registry change also
+# lets Wine take up the new drive before the tests start.
 set -euo pipefail
 prefix="$1"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=tools/wine-env.sh
-source "$here/../../tools/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 export TAVIK_WINEPREFIX="$prefix"
 tavik_wine_prefix </dev/null >/dev/null 2>&1
 ln -sfn "$prefix/missing-drive-q" "$prefix/dosdevices/q:"

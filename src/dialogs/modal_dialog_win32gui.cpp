@@ -1,0 +1,153 @@
+#include "dialogs/modal_dialog_win32gui.h"
+
+#include <algorithm>
+
+#include "common/wide_text_win32.h"
+
+namespace tavik {
+namespace {
+
+constexpr DWORD kFrameStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
+constexpr DWORD kFrameExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
+
+// Centred on the owner when it shows, otherwise on the work area.
+RECT CentringArea(HWND owner) {
+  RECT area{};
+  if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &area)) return area;
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
+    area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return area;
+}
+
+void RegisterDialogClass(const wchar_t* window_class, WNDPROC procedure) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(instance, window_class, &existing)) return;
+  WNDCLASSEXW registered{};
+  registered.cbSize = sizeof registered;
+  registered.lpfnWndProc = procedure;
+  registered.hInstance = instance;
+  registered.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  registered.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  registered.lpszClassName = window_class;
+  RegisterClassExW(&registered);
+}
+
+}  // namespace
+
+ModalDialog::ModalDialog(const wchar_t* window_class, TextView caption, int client_width, int client_height)
+    : window_class_(window_class), caption_(caption), client_width_(client_width), client_height_(client_height) {}
+
+ModalDialog::~ModalDialog() {
+  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+HWND ModalDialog::AddControl(const wchar_t* window_class, TextView text, DWORD style, DWORD ex_style, int id,
+                             const TwipsRect& place) {
+  return CreateChild(window_, window_class, Text(text), style, ex_style, id, place, scale_, font_);
+}
+
+void ModalDialog::Run(HWND owner) {
+  RegisterDialogClass(window_class_, &ObjectWindowProc<ModalDialog>);
+  font_ = CreateProgramFont(scale_);
+  RECT frame{0, 0, scale_.X(client_width_), scale_.Y(client_height_)};
+  AdjustWindowRectEx(&frame, kFrameStyle, FALSE, kFrameExStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const RECT area = CentringArea(owner);
+  const int left = std::max(0L, area.left + (area.right - area.left - width) / 2);
+  const int top = std::max(0L, area.top + (area.bottom - area.top - height) / 2);
+  // No taskbar entry: the dialog is owned.
+  window_ = CreateWindowExW(kFrameExStyle, window_class_, WideCStr(caption_), kFrameStyle, left, top, width, height,
+                            owner, nullptr, GetModuleHandleW(nullptr), this);
+  if (window_ == nullptr) return;
+  // A fixed dialog: its window menu offers moving and closing only.
+  if (HMENU system_menu = GetSystemMenu(window_, FALSE)) {
+    for (const UINT command : {UINT{SC_RESTORE}, UINT{SC_SIZE}, UINT{SC_MINIMIZE}, UINT{SC_MAXIMIZE}}) {
+      DeleteMenu(system_menu, command, MF_BYCOMMAND);
+    }
+  }
+  // The program's icon, as the owner carries it.
+  if (owner != nullptr) {
+    auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(owner, GCLP_HICON));
+    if (icon == nullptr) icon = reinterpret_cast<HICON>(SendMessageW(owner, WM_GETICON, ICON_BIG, 0));
+    if (icon != nullptr) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  }
+  OnCreate();
+
+  const bool owner_was_enabled = owner != nullptr && IsWindowEnabled(owner);
+  if (owner_was_enabled) EnableWindow(owner, FALSE);
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+  MSG message{};
+  bool quit = false;
+  while (!closed_ && IsWindow(window_)) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      quit = true;
+      break;
+    }
+    if (got == -1) break;
+    if (!IsDialogMessageW(window_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  // The owner first, so that the activation goes back to it.
+  if (owner_was_enabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+  if (IsWindow(window_)) DestroyWindow(window_);
+  window_ = nullptr;
+  if (quit) PostQuitMessage(static_cast<int>(message.wParam));
+}
+
+LRESULT ModalDialog::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = 0;
+  switch (message) {
+    case WM_NCCREATE:
+      window_ = hwnd;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+    case WM_COMMAND:
+      // IDOK and IDCANCEL without a control: Enter and Escape through the
+      // dialog manager.
+      if (lparam == 0 && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
+        OnDialogKey(LOWORD(wparam));
+      } else if (lparam != 0) {
+        OnCommand(LOWORD(wparam), HIWORD(wparam));
+      }
+      return 0;
+    case WM_CLOSE:  // the close box
+      Close();
+      return 0;
+    case WM_ACTIVATE: {
+      // The focus leaves with the activation and comes back with it.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) saved_focus_ = focus;
+      } else {
+        HWND target = saved_focus_ != nullptr && IsWindow(saved_focus_) ? saved_focus_
+                                                                          : GetNextDlgTabItem(window_, nullptr, FALSE);
+        if (target != nullptr) SetFocus(target);
+      }
+      return 0;
+    }
+    default:
+      if (OnMessage(message, wparam, lparam, result)) return result;
+      return DefWindowProcW(window_, message, wparam, lparam);
+  }
+}
+
+void ModalDialog::OnDialogKey(int id) {
+  if (id != IDOK) return;
+  HWND focus = GetFocus();
+  if (focus == nullptr || GetParent(focus) != window_) return;
+  wchar_t window_class[16] = {};
+  GetClassNameW(focus, window_class, 16);
+  if (lstrcmpiW(window_class, L"Button") == 0) OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
+}
+
+bool ModalDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+}  // namespace tavik

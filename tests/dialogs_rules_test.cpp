@@ -1,0 +1,160 @@
+// The dialogs' decisions without windows: the options dialog's OK, the
+// folder picker over fake controls, and the tree's path forms.
+#include <set>
+
+#include "dialogs/options_rules.h"
+#include "dialogs/picker_rules.h"
+#include "support/test_support.h"
+
+namespace tavik {
+namespace {
+
+using test::U;
+using test::Utf8;
+
+// `interval` 0: no number, the dialog stays open.
+struct OkRow { const char* name; const char* text; bool store_fails; int interval; };
+
+const OkRow kOkRows[] = {
+    {"150 goes up to 300", "150", false, 300},           {"minus 5 goes up to 300", "-5", false, 300},
+    {"60001 goes down to 60000", "60001", false, 60000}, {"a bound itself stays", "60000", false, 60000},
+    {"1000 point 5 goes to the even 1000", "1000.5", false, 1000},
+    {"rounding comes before the clamp", "299.5", false, 300},
+    {"beyond 32 bits clamps by its sign", "-99999999999", false, 300},
+    {"a failed KosinTime write still applies the interval", "2000", true, 2000},
+    {"an empty text is no number", "", false, 0},        {"letters are no number", "abc", false, 0},
+};
+
+class OptionsOk : public testing::TestWithParam<OkRow> {};
+
+TEST_P(OptionsOk, StoresAndAppliesTheIntervalOrRefusesTheText) {
+  const OkRow& row = GetParam();
+  ProgramValues values;
+  values.TickInterval = 1234;
+  test::MemorySettingsStore store;
+  store.fail_writes = row.store_fails;
+  std::string timer;
+  const bool closes = ApplyOptionsOk(U(row.text), values, store, [&](std::int32_t ms) { timer += std::to_string(ms); });
+  const std::string interval = row.interval != 0 ? std::to_string(row.interval) : "";
+  EXPECT_EQ(closes, row.interval != 0);
+  EXPECT_EQ(values.TickInterval, row.interval != 0 ? row.interval : 1234);
+  EXPECT_EQ(timer, interval);
+  EXPECT_EQ(Utf8(store.Stored(kProgramTitle, kKeyKosinTime).value_or(u"")), row.store_fails ? "" : interval);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, OptionsOk, testing::ValuesIn(kOkRows), test::RowName<OkRow>);
+
+// Dir1 over a few folders and a share, Drive1 with drives only. A bare drive opens its
+// current folder, for the drive the tree is on the folder it has open; a
+// different drive, set or picked, notifies.
+struct FakeControls final : FolderTree, DriveList {
+  std::set<std::string> folders{"C:\\", "C:\\App", "C:\\V", "D:\\", "D:\\work", "A:\\", "\\\\s\\h\\"};
+  std::set<std::string> not_ready{"A:"};
+  std::string d_current = "D:\\work", open = "D:\\work", shown = "C:", notified;
+  FolderPicker* picker = nullptr;
+  Text Path() const override { return U(open.c_str()); }
+  bool SetPath(const Text& path) override {
+    std::string target = Utf8(NormalisedFolderPath(path));
+    if (IsBareDrive(path)) target = target[0] == open[0] ? open : target == "D:\\" ? d_current : target;
+    if (not_ready.count(target.substr(0, 2)) != 0 || folders.count(target) == 0) return false;
+    return open = target, true;
+  }
+  Text Drive() const override { return U(shown.c_str()); }
+  bool SetDrive(const Text& drive_or_path) override {
+    const std::string drive = Utf8(DriveOfPath(drive_or_path));
+    if (drive.empty()) return false;
+    if (drive != shown) Pick(drive);
+    return true;
+  }
+  void Pick(const std::string& drive) {
+    shown = drive;
+    notified += drive.substr(0, 1);
+    if (notified.size() < 9) picker->DriveChanged();
+  }
+};
+
+// `picked`: the drives the user picks after load, by letter; `notified`: the drive list's notifications, by
+// letter; `written`: "<box> <folder>" at OK, "" for none.
+struct PickRow {
+  const char *name; PickerRow target; const char *start, *picked; std::function<void(FakeControls&)> meanwhile;
+  const char *notified, *written;
+};
+
+constexpr PickerRow kExchange = PickerRow::PickExchange, kBackup = PickerRow::PickBackup,
+                    kDatabase = PickerRow::PickDatabase;
+
+const PickRow kPickRows[] = {
+    {"the exchange folder opens and the list keeps its drive", kExchange, "C:\\V", nullptr, nullptr, "", "0 C:\\V"},
+    {"a start on another drive moves the list whose notification opens that drive", kBackup, "D:\\work", nullptr,
+     nullptr, "D", "1 D:\\work"},
+    {"a missing starting folder opens the program folder", kExchange, "C:\\No", nullptr, nullptr, "", "0 C:\\App"},
+    {"an empty starting folder opens the program folder", kDatabase, "", nullptr, nullptr, "", "2 C:\\App"},
+    {"a share, which the drive list lacks, opens the program folder", kExchange, "\\\\s\\h", nullptr, nullptr, "",
+     "0 C:\\App"},
+    {"a starting drive not ready opens the program folder", kExchange, "A:\\", nullptr, nullptr, "", "0 C:\\App"},
+    {"a picked drive opens its current folder", kDatabase, "C:\\V", "D", nullptr, "D", "2 D:\\work"},
+    {"a drive root keeps its separator", kDatabase, "C:\\V", "D", [](FakeControls& t) { t.d_current = "D:\\"; }, "D",
+     "2 D:\\"},
+    {"a picked drive not ready sends the list back, each time", kExchange, "C:\\V", "AA", nullptr, "ACAC", "0 C:\\V"},
+    {"a failure on the way back stops there", kExchange, "C:\\V", "A",
+     [](FakeControls& t) { t.not_ready.insert("C:"); }, "AC", "0 C:\\V"},
+    {"any other target only closes", PickerRow::None, "C:\\V", nullptr, nullptr, "", ""},
+};
+
+class FolderPickerRules : public testing::TestWithParam<PickRow> {};
+
+TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
+  const PickRow& row = GetParam();
+  FakeControls controls;
+  ProgramValues values{U(row.start), U(row.start), U(row.start), 1000, row.target};
+  FolderPicker picker(values, controls, controls, u"C:\\App");
+  controls.picker = &picker;
+  picker.Load();
+  if (row.meanwhile) row.meanwhile(controls);
+  for (const char* d = row.picked; d != nullptr && *d != '\0'; ++d) controls.Pick(std::string{*d, ':'});
+  const auto written = picker.Ok();
+  EXPECT_EQ(controls.notified, row.notified);
+  EXPECT_EQ(written ? std::to_string(static_cast<int>(written->box)) + " " + Utf8(written->text) : "", row.written);
+  // The row's program-wide value takes the folder; the others stay.
+  Text folders[3] = {U(row.start), U(row.start), U(row.start)};
+  if (written) folders[static_cast<int>(written->box)] = written->text;
+  EXPECT_EQ(values.ExchangeFolder + values.BackupFolder + values.DatabaseFolder, folders[0] + folders[1] + folders[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows), test::RowName<PickRow>);
+
+// `normalised`: "bare " for a bare drive, then the normalised path; `chain`: the tree's folders down to the
+// open one; `shown`: the name the tree shows for the path.
+struct PathRow { const char *name, *path, *normalised, *chain, *shown; };
+
+const PathRow kPathRows[] = {
+    {"a bare drive is its root", "a:", "bare A:\\", "|A:\\", "A:\\"},
+    {"the last letter is a drive too", "z:", "bare Z:\\", "|Z:\\", "Z:\\"},
+    {"a digit before a colon is no drive", "1:\\x", "1:\\x", "|1:|1:\\x", "x"},
+    {"a doubled root separator goes", "C:\\\\", "C:\\", "|C:\\", "C:\\"},
+    {"slashes and trailing separators go", "Z:/a/データ/", "Z:\\a\\データ", "|Z:\\|Z:\\a|Z:\\a\\データ", "データ"},
+    {"a doubled separator inside is passed over", "C:\\a\\\\b", "C:\\a\\\\b", "|C:\\|C:\\a|C:\\a\\b", "b"},
+    {"a drive-relative path keeps its drive", "A:a", "A:a", "|A:|A:\\a", "A:a"},
+    {"a share keeps its root separator", "\\\\srv\\share", "\\\\srv\\share\\", "|\\\\srv\\share\\", "\\\\srv\\share\\"},
+    {"a server alone is a root", "\\\\srv", "\\\\srv\\", "|\\\\srv\\", "\\\\srv\\"},
+    {"a folder on a share", "\\\\srv\\share\\x\\", "\\\\srv\\share\\x", "|\\\\srv\\share\\|\\\\srv\\share\\x", "x"},
+    {"a path from the current drive's root", "\\x", "\\x", "|\\|\\x", "x"},
+    {"a relative path lists its folders", "ab\\c", "ab\\c", "|ab|ab\\c", "c"},
+    {"an empty path has no folders", "", "", "", ""},
+};
+
+class FolderPaths : public testing::TestWithParam<PathRow> {};
+
+TEST_P(FolderPaths, AreTheTreesForms) {
+  const PathRow& row = GetParam();
+  std::string chain;
+  for (const Text& folder : FolderChain(U(row.path))) chain += "|" + Utf8(folder);
+  EXPECT_EQ((IsBareDrive(U(row.path)) ? "bare " : "") + Utf8(NormalisedFolderPath(U(row.path))) + " " + chain + " " +
+                Utf8(FolderDisplayName(U(row.path))),
+            std::string(row.normalised) + " " + row.chain + " " + row.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Picker, FolderPaths, testing::ValuesIn(kPathRows), test::RowName<PathRow>);
+
+}  // namespace
+}  // namespace tavik

@@ -1,0 +1,88 @@
+#include "support/window_support_win32.h"
+
+#include <atomic>
+#include <string_view>
+#include <thread>
+
+#include "common/wide_text_win32.h"
+#include "support/test_support.h"
+
+namespace tavik::test {
+
+std::string TextOf(HWND window) {
+  wchar_t text[512] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 0xFFFFFFFF, &length);
+  return Utf8(TextFromWide(std::wstring_view(text, length)));
+}
+
+std::string TextOf(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
+
+HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption, DWORD process) {
+  HWND found = nullptr;
+  WaitUntil(Utf8(TextFromWide(window_class)).c_str(), [&] {
+    for (found = FindWindowExW(nullptr, nullptr, window_class, caption); found != nullptr;
+         found = FindWindowExW(nullptr, found, window_class, caption)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(found, &owner);
+      if (IsWindowVisible(found) && (process == 0 || owner == process)) return true;
+    }
+    return false;
+  });
+  return found;
+}
+
+void PostClick(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void PostKey(HWND control, WPARAM key) {
+  PostMessageW(control, WM_KEYDOWN, key, 1);
+  PostMessageW(control, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+void PostMouseClick(HWND control, POINT at, bool twice) {
+  const LPARAM where = MAKELPARAM(at.x, at.y);
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, where);
+  PostMessageW(control, WM_LBUTTONUP, 0, where);
+  if (!twice) return;
+  PostMessageW(control, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+  PostMessageW(control, WM_LBUTTONUP, 0, where);
+}
+
+std::string AnswerMessageBox(HWND box) {
+  const std::string text = TextOf(GetDlgItem(box, 0xFFFF));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return text;
+}
+
+namespace {
+
+// What a driver that stopped short left open: message boxes answered, the
+// program's dialogs closed, so that `open` returns.
+BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t window_class[64] = {};
+  GetClassNameW(window, window_class, 64);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  if (lstrcmpW(window_class, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDOK, 0);
+  const std::wstring_view name(window_class);
+  if (name.substr(0, 11) == L"TavikFM.frm" && name != L"TavikFM.frmMain") PostMessageW(window, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+void WhileOpen(const std::function<void()>& open, const std::function<void()>& drive) {
+  std::atomic<bool> returned{false};
+  std::thread driver([&] {
+    drive();
+    WaitUntil("the modal window to close", [&] { return returned || (EnumWindows(CloseLeftover, 0), false); });
+  });
+  open();
+  returned = true;
+  driver.join();
+}
+
+}  // namespace tavik::test

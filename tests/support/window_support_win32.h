@@ -1,0 +1,30 @@
+// What the window tests share on Win32: window texts asked across threads
+// and processes, a window found once it shows, posted input, and a modal
+// window run on this thread while another thread drives it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace tavik::test {
+
+std::string TextOf(HWND window);  // UTF-8
+std::string TextOf(HWND dialog, int id);
+
+// The first visible top-level window of the class (and caption, and
+// process, when given), once it shows.
+HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption = nullptr, DWORD process = 0);
+
+void PostClick(HWND dialog, int id);  // a button's click
+void PostKey(HWND control, WPARAM key);
+void PostMouseClick(HWND control, POINT at, bool twice = false);
+
+std::string AnswerMessageBox(HWND box);  // its text; OK pressed
+
+// Runs `open` on this thread (it returns when its modal loop has ended)
+// while `drive` works the windows from a second thread.
+void WhileOpen(const std::function<void()>& open, const std::function<void()>& drive);
+
+}  // namespace tavik::test
