@@ -36,7 +36,7 @@ struct Fake final : MainWindowPort, FileSystem, PatientStore {
     if (fault) fault();
     return {};
   }
-  ReadStatus ReadAll(const Text&, std::string&) override { return ReadStatus::Missing; }
+  ReadStatus ReadAll(const Text&, std::uint64_t, std::string&) override { return ReadStatus::Missing; }
   bool Delete(const Text&) override { return false; }
   bool Rename(const Text&, const Text&) override { return false; }
   bool FolderExists(const Text& path) override { return folders.count(Utf8(path)) != 0; }
