@@ -149,7 +149,7 @@ EOF
 }
 
 # Windows' own DLLs, present on every Windows the program runs on.
-system_dlls="kernel32 user32 gdi32 advapi32 shell32 shlwapi ole32 oleaut32 comctl32 comdlg32 version odbc32 msvcrt"
+system_dlls="kernel32 user32 gdi32 advapi32 shell32 shlwapi ole32 oleaut32 comctl32 comdlg32 version imm32 odbc32 msvcrt"
 
 check_pe_machine() {  # FILE MACHINE
   local facts
