@@ -2,6 +2,8 @@
 // Wine, POSIX natively; and the Windows-like wildcard match.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "intake/file_system.h"
 #include "support/test_support.h"
 
@@ -12,6 +14,8 @@
 #else
 #include <fcntl.h>
 #include <unistd.h>
+
+#include "common/native_path_posix.h"
 #endif
 
 namespace tavik {
@@ -107,46 +111,25 @@ TEST_F(PlatformFiles, ReadingGivesTheWholeFileUpToTheLimit) {
   EXPECT_EQ(fs.ReadAll(dir.path(), 100, bytes), ReadStatus::Failed);
 }
 
-// A writer that still holds the file open, as the viewer does while it writes.
-class HeldOpen {
- public:
-  explicit HeldOpen(const Text& path) {
+// Holds a file open for writing, as the viewer does while it writes; the
+// returned function lets it go.
+std::function<void()> HoldOpenForWriting(const Text& path) {
 #ifdef _WIN32
-    handle_ = CreateFileW(WideCStr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                          0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(handle_, "Fun=xREGIST", 11, &written, nullptr);
+  HANDLE handle = CreateFileW(WideCStr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  return [handle] { CloseHandle(handle); };
 #else
-    std::string native = ToUtf8(path);
-    std::replace(native.begin(), native.end(), '\\', '/');
-    fd_ = open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    EXPECT_EQ(write(fd_, "Fun=xREGIST", 11), 11);
+  const int fd = open(NativePath(path).c_str(), O_WRONLY);
+  return [fd] { close(fd); };
 #endif
-  }
-  ~HeldOpen() { Close(); }
-  void Close() {
-#ifdef _WIN32
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-#else
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-#endif
-  }
-
- private:
-#ifdef _WIN32
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-#else
-  int fd_ = -1;
-#endif
-};
+}
 
 TEST_F(PlatformFiles, AFileHeldOpenForWritingIsRefusedUntilClosed) {
-  HeldOpen writer(dir / u"a.fmr");
+  WriteFile(dir / u"a.fmr", "Fun=xREGIST");
+  const std::function<void()> close_writer = HoldOpenForWriting(dir / u"a.fmr");
   std::string bytes;
   EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", 100, bytes), ReadStatus::Busy);
-  writer.Close();
+  close_writer();
   EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", 100, bytes), ReadStatus::Ok);
   EXPECT_EQ(bytes, "Fun=xREGIST");
 }

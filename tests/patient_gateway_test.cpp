@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 #include "patientdb/patient_gateway.h"
@@ -190,44 +191,39 @@ struct FailureRow {
   const char* name;
   TextView source;
   DatabaseStage stage;
+  const char* operation;  // where the first operation, the lookup, fails
 };
 
 class GatewayFailure : public ::testing::TestWithParam<FailureRow> {};
 
 TEST_P(GatewayFailure, IsRaisedAtItsStageAndWritesNothing) {
   PatientGateway gateway(PatientGateway::Options{Text(GetParam().source), false, nullptr});
-  for (int operation = 0; operation < 3; ++operation) {
+  const std::function<void()> operations[] = {[&] { gateway.LookupPatient(u"1"); },
+                                              [&] { gateway.StorePatient(Patient("1", "a")); },
+                                              [&] { gateway.InsertPatient(Patient("1", "a")); }};
+  std::string failed_at;
+  for (const auto& operation : operations) {
     try {
-      if (operation == 0) gateway.LookupPatient(u"1");
-      if (operation == 1) gateway.StorePatient(Patient("1", "a"));
-      if (operation == 2) gateway.InsertPatient(Patient("1", "a"));
-      ADD_FAILURE() << "operation " << operation << " did not fail";
+      operation();
+      ADD_FAILURE() << "an operation did not fail";
     } catch (const DatabaseError& error) {
-      EXPECT_EQ(error.stage(), GetParam().stage) << "operation " << operation << ": " << error.what();
+      EXPECT_EQ(error.stage(), GetParam().stage) << error.what();
       EXPECT_FALSE(error.message().empty());
+      if (failed_at.empty()) failed_at = error.operation() + " " + error.sqlstate();
     }
   }
+  EXPECT_EQ(failed_at.substr(0, std::string(GetParam().operation).size()), GetParam().operation);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Gateway, GatewayFailure,
     ::testing::Values(FailureRow{"an undefined data source fails at the connection", u"FileMaker5Undefined",
-                                 DatabaseStage::Connect},
+                                 DatabaseStage::Connect, "SQLConnectW IM002"},
                       FailureRow{"a database file that is missing fails at the connection", test::kSqliteNoFileSource,
-                                 DatabaseStage::Connect},
+                                 DatabaseStage::Connect, "SQLConnectW"},
                       FailureRow{"a database without the table fails at the statement", test::kSqliteNoTableSource,
-                                 DatabaseStage::Statement}),
+                                 DatabaseStage::Statement, "SQLExecDirectW"}),
     test::RowName<FailureRow>);
-
-TEST(GatewayFailure, AnUndefinedDataSourceSaysSo) {
-  try {
-    PatientGateway(PatientGateway::Options{u"FileMaker5Undefined", false, nullptr}).LookupPatient(u"1");
-    ADD_FAILURE();
-  } catch (const DatabaseError& error) {
-    EXPECT_EQ(error.sqlstate(), "IM002");
-    EXPECT_EQ(error.operation(), "SQLConnectW");
-  }
-}
 
 }  // namespace
 }  // namespace tavik

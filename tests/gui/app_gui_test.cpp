@@ -13,7 +13,6 @@
 #include "patient_file_writer.h"
 #include "patientdb/patient_store.h"
 #include "support/test_support.h"
-#include "support/test_support_win32.h"
 #include "support/window_support_win32.h"
 
 namespace tavik {
@@ -229,7 +228,7 @@ class ProgramTest : public testing::Test {
     CopyFileW(WideCStr(exe), WideCStr(app + u"\\tavikFM.exe"), FALSE);
     test::WriteFile(app + u"\\tavik.fp5", "");
     test::DeleteRegistryApplication(kProgramTitle);
-    test::SetRegistrySetting(kViewerTitle, kKeyFolda, data);
+    Write(kViewerTitle, kKeyFolda, data);
   }
   void TearDown() override {
     for (PROCESS_INFORMATION& p : started) {
@@ -253,10 +252,16 @@ class ProgramTest : public testing::Test {
     test::WriteFile(exchange + u"\\" + DecimalText(chart) + u".fmr", viewer::PatientFileBytes(file));
   }
   static std::size_t Rows() { return test::PatientRows(test::kSqliteSource).size(); }
+  // The registry as the program and the viewer see it.
+  void Write(TextView application, TextView key, TextView value) {
+    registry->WriteSetting(application, kSettingsSection, key, value);
+  }
+  Text Visible() { return registry->ReadSetting(kProgramTitle, kSettingsSection, kKeyVisible, u"absent"); }
   static void WaitEnd(PROCESS_INFORMATION& p) {
     test::WaitUntil("the end", [&] { return WaitForSingleObject(p.hProcess, 0) == WAIT_OBJECT_0; });
   }
 
+  std::unique_ptr<SettingsStore> registry = MakeRegistrySettingsStore();
   test::TempDir root;
   Text app = root / u"app", data = root / u"data", exchange = data + u"\\Filemk";
   std::deque<PROCESS_INFORMATION> started;  // references stay valid
@@ -281,7 +286,7 @@ TEST_F(ProgramTest, StoresTheViewersFilesRefusesASecondCopyAndEndsOnWMCloseFromO
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   WaitEnd(first);
-  EXPECT_EQ(Utf8(test::RegistrySetting(kProgramTitle, kKeyVisible).value_or(u"")), "0");
+  EXPECT_EQ(Visible(), u"0");
 }
 
 struct DegradedRow { const char* name; std::function<void(ProgramTest&)> arrange; const char* message; };
@@ -291,14 +296,14 @@ const DegradedRow kDegradedRows[] = {
     {"a missing database file", [](ProgramTest& t) { DeleteFileW(WideCStr(t.app + u"\\tavik.fp5")); },
      "ﾌｧｲﾙﾒｰｶｰのﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙが見つかりません"},
     {"a KosinTime that is no number",
-     [](ProgramTest&) { test::SetRegistrySetting(kProgramTitle, kKeyKosinTime, u"abc"); },
+     [](ProgramTest& t) { t.Write(kProgramTitle, kKeyKosinTime, u"abc"); },
      "ｴﾗｰ: '13' - 型が一致しません。."},
 };
 
 class DegradedStart : public ProgramTest, public testing::WithParamInterface<DegradedRow> {};
 TEST_P(DegradedStart, ShowsItsMessageAndWaitsHiddenInTheTrayUntilClosed) {
   GetParam().arrange(*this);
-  test::SetRegistrySetting(kProgramTitle, kKeyVisible, u"1");
+  Write(kProgramTitle, kKeyVisible, u"1");
   PROCESS_INFORMATION& program = Run();
   HWND box = test::WaitForWindow(L"#32770", L"TavikFM", program.dwProcessId);
   EXPECT_EQ(test::AnswerMessageBox(box), GetParam().message);
@@ -307,7 +312,7 @@ TEST_P(DegradedStart, ShowsItsMessageAndWaitsHiddenInTheTrayUntilClosed) {
   EXPECT_FALSE(IsWindowVisible(main));
   PostMessageW(main, WM_CLOSE, 0, 0);
   WaitEnd(program);
-  EXPECT_EQ(Utf8(test::RegistrySetting(kProgramTitle, kKeyVisible).value_or(u"")), "0") << "Check1 was never set";
+  EXPECT_EQ(Visible(), u"0") << "Check1 was never set";
 }
 
 INSTANTIATE_TEST_SUITE_P(Load, DegradedStart, testing::ValuesIn(kDegradedRows), test::RowName<DegradedRow>);

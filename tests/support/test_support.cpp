@@ -125,6 +125,12 @@ std::optional<std::string> ReadFile(const Text& path) {
   return content.str();
 }
 
+#ifdef _WIN32
+void DeleteRegistryApplication(TextView application) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, WideCStr(u"Software\\VB and VBA Program Settings\\" + Text(application)));
+}
+#endif
+
 Text MemorySettingsStore::Name(TextView application, TextView section, TextView key) {
   Text name;
   for (TextView part : {application, section, key}) {
@@ -141,7 +147,6 @@ Text MemorySettingsStore::ReadSetting(TextView application, TextView section, Te
 }
 
 bool MemorySettingsStore::WriteSetting(TextView application, TextView section, TextView key, TextView value) {
-  ++writes;
   if (fail_writes) return false;
   entries_[Name(application, section, key)] = Text(value);
   return true;
@@ -192,21 +197,6 @@ void ExecSql(TextView data_source, TextView sql) {
   statement.ExecDirect(sql);
 }
 
-std::vector<Row> QuerySql(TextView data_source, TextView sql) {
-  PrepareTestOdbc();
-  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement statement(connection);
-  statement.ExecDirect(sql);
-  std::vector<Row> rows;
-  while (statement.Fetch()) {
-    Row row;
-    const unsigned short columns = statement.ColumnCount();
-    for (unsigned short column = 1; column <= columns; ++column) row.push_back(statement.GetText(column));
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
 void ResetPatientTable(TextView data_source) {
   try {
     ExecSql(data_source, u"DROP TABLE tavik");
@@ -220,14 +210,16 @@ void ResetPatientTable(TextView data_source) {
 }
 
 std::vector<std::string> PatientRows(TextView data_source) {
+  PrepareTestOdbc();
+  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
+  odbc::Statement statement(connection);
+  statement.ExecDirect(u"SELECT KrNo, KrName, PKana, PBDate, PSex, PZip, PAddr, PTel, PFax, PInf1, Memo FROM tavik");
   std::vector<std::string> rows;
-  for (const Row& row : QuerySql(data_source,
-                                 u"SELECT KrNo, KrName, PKana, PBDate, PSex, PZip, PAddr, PTel, PFax, PInf1, "
-                                 u"Memo FROM tavik")) {
+  while (statement.Fetch()) {
     std::string line;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      if (i > 0) line += '|';
-      line += row[i] ? ToUtf8(*row[i]) : "<null>";
+    for (unsigned short column = 1; column <= 11; ++column) {
+      const std::optional<Text> value = statement.GetText(column);
+      line += (column > 1 ? "|" : "") + (value ? ToUtf8(*value) : "<null>");
     }
     rows.push_back(line);
   }

@@ -55,20 +55,23 @@ class TempDir {
   Text path_;
 };
 
-// Paths are joined with "\" as the program joins them; the portable build
-// maps "\" to "/".
+// Paths are joined with "\" as the program joins them. Read-only and hidden
+// as the platform marks them (a hidden name starts with "." on POSIX).
 void RemoveTree(const Text& path);
 void MakeFolder(const Text& path);
 void WriteFile(const Text& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const Text& path);
 bool PathExists(const Text& path);
-// Read-only, as the platform marks it (a read-only attribute; no write
-// permission); a hidden file (the hidden attribute; a name starting with
-// "." needs no marking).
 void MakeReadOnly(const Text& path);
 void MakeHidden(const Text& path);
 // The names in a folder, sorted; hidden entries included.
 std::vector<std::string> FolderNames(const Text& folder);
+
+#ifdef _WIN32
+// Removes HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>
+// with all it holds.
+void DeleteRegistryApplication(TextView application);
+#endif
 
 // Settings kept in memory, with the registry's contract: names compared
 // without regard to ASCII case, reads create nothing.
@@ -79,7 +82,6 @@ class MemorySettingsStore final : public SettingsStore {
   // The stored text of a key under section "Settings"; nullopt when absent.
   std::optional<Text> Stored(TextView application, TextView key) const;
   bool fail_writes = false;  // WriteSetting fails and stores nothing
-  int writes = 0;
 
  private:
   static Text Name(TextView application, TextView section, TextView key);
@@ -97,10 +99,8 @@ inline constexpr TextView kPostgresSource = u"FileMaker5PG";      // PostgreSQL 
 // sources: the test command always defines them.
 void PrepareTestOdbc();
 
-// Direct SQL on a data source, for arranging and checking the table.
+// Direct SQL on a data source, for arranging the table.
 void ExecSql(TextView data_source, TextView sql);
-using Row = std::vector<std::optional<Text>>;
-std::vector<Row> QuerySql(TextView data_source, TextView sql);
 
 // Creates the table `tavik` anew (dropping an earlier one) with the
 // program's columns and one more, Memo, that the program never touches.
