@@ -14,11 +14,7 @@ using test::Utf8;
 
 // --- Decoding ----------------------------------------------------------------
 
-struct DecodeRow {
-  const char* name;
-  std::string bytes;
-  const char* text;  // UTF-8
-};
+struct DecodeRow { const char* name; std::string bytes; const char* text /* UTF-8 */; };
 
 class Decoding : public ::testing::TestWithParam<DecodeRow> {};
 
@@ -56,11 +52,7 @@ TEST(CodePage932, EncodingPrefersTheLowestCodeAndSingleBytes) {
 
 // --- Items -------------------------------------------------------------------
 
-struct ItemsRow {
-  const char* name;
-  const char* text;
-  const char* items;  // joined with "|"
-};
+struct ItemsRow { const char* name; const char* text; const char* items /* joined with "|" */; };
 
 class Items : public ::testing::TestWithParam<ItemsRow> {};
 
@@ -111,11 +103,7 @@ std::string Fields(const ExchangeFile& file) {
   return out;
 }
 
-struct KeyRow {
-  const char* name;
-  const char* items;  // one a line
-  const char* fields;
-};
+struct KeyRow { const char* name; const char* items /* one a line */; const char* fields; };
 
 class Keys : public ::testing::TestWithParam<KeyRow> {};
 

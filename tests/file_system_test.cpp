@@ -25,12 +25,7 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-struct WildcardRow {
-  const char* name;
-  TextView pattern;
-  TextView file;
-  bool match;
-};
+struct WildcardRow { const char* name; TextView pattern; TextView file; bool match; };
 
 class Wildcards : public ::testing::TestWithParam<WildcardRow> {};
 

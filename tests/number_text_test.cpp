@@ -124,11 +124,7 @@ TEST(Number, RoundedNumbersSaturateBeyondADouble) {
   EXPECT_EQ(RoundedNumber(u"abc"), std::nullopt);
 }
 
-struct IntervalRow {
-  const char* name;
-  const char* text;
-  std::optional<std::int32_t> interval;
-};
+struct IntervalRow { const char* name; const char* text; std::optional<std::int32_t> interval; };
 
 class TickInterval : public ::testing::TestWithParam<IntervalRow> {};
 
