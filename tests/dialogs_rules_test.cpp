@@ -15,14 +15,11 @@ using test::Utf8;
 // `interval` 0: no number, the dialog stays open.
 struct OkRow { const char* name; const char* text; bool store_fails; int interval; };
 
+// The interval itself is TickIntervalFromText's (number_text_test.cpp).
 const OkRow kOkRows[] = {
-    {"150 goes up to 300", "150", false, 300},           {"minus 5 goes up to 300", "-5", false, 300},
-    {"60001 goes down to 60000", "60001", false, 60000}, {"a bound itself stays", "60000", false, 60000},
-    {"1000 point 5 goes to the even 1000", "1000.5", false, 1000},
-    {"rounding comes before the clamp", "299.5", false, 300},
-    {"beyond 32 bits clamps by its sign", "-99999999999", false, 300},
+    {"150 goes up to 300", "150", false, 300}, {"60001 goes down to 60000", "60001", false, 60000},
     {"a failed KosinTime write still applies the interval", "2000", true, 2000},
-    {"an empty text is no number", "", false, 0},        {"letters are no number", "abc", false, 0},
+    {"letters are no number", "abc", false, 0},
 };
 
 class OptionsOk : public testing::TestWithParam<OkRow> {};

@@ -52,22 +52,11 @@ TEST(Text, LoneSurrogatesBecomeReplacementsInUtf8) {
   EXPECT_EQ(ToUtf8(TextView(u"\U00010000").substr(0, 1)), "\xEF\xBF\xBD");  // the pair cut by the view
 }
 
-TEST(Text, DecimalTextIsPlain) {
-  EXPECT_EQ(DecimalText(0), u"0");
-  EXPECT_EQ(DecimalText(-12), u"-12");
-  EXPECT_EQ(DecimalText(60000), u"60000");
-}
-
 TEST(Text, AsciiCaseIsFoldedForAsciiLettersOnly) {
-  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"KrName", u"krname"));
-  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"", u""));
-  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"KrName", u"KrNam"));
-  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"KrName", u"KrNamf"));
-  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"\uFF41", u"\uFF21"));  // full-width a and A
-  EXPECT_EQ(AsciiUpper(u'a'), u'A');
-  EXPECT_EQ(AsciiUpper(u'z'), u'Z');
-  EXPECT_EQ(AsciiUpper(u'{'), u'{');
-  EXPECT_EQ(AsciiUpper(u'`'), u'`');
+  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"KrName", u"krname") && EqualsIgnoringAsciiCase(u"", u""));
+  for (TextView other : {u"KrNam", u"KrNamf", u"\uFF2BrName"}) EXPECT_FALSE(EqualsIgnoringAsciiCase(u"KrName", other));
+  EXPECT_EQ((Text{AsciiUpper(u'a'), AsciiUpper(u'z'), AsciiUpper(u'{'), AsciiUpper(u'`'), AsciiUpper(u'\uFF41')}),
+            u"AZ{`\uFF41");
 }
 
 }  // namespace

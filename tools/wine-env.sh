@@ -113,6 +113,9 @@ tavik_wine_prefix() {
     # wineboot would take the 64-bit ones found there and leave syswow64
     # empty, and no 32-bit program could start in the prefix.
     (unset WINEPATH; tavik_ja "$(tavik_loader)" wineboot -i >/dev/null 2>&1) || true
+    # No window manager runs on the test displays: windows unmanaged, so
+    # that Wine draws their frames and never waits for one.
+    tavik_ja "$(tavik_loader)" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     tavik_wineserver -w || true
   fi
 }

@@ -129,8 +129,6 @@ const InputRow kInputRows[] = {
     {"a tray double click shows the window", WM_MBUTTONDOWN, 1, WM_LBUTTONDBLCLK, "", true},
     {"a tray right press opens the popup", WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN,
      "popup ﾍﾙﾌﾟ(&H)|ﾊﾞｰｼﾞｮﾝ情報(&A)|-|環境設定(&O)|-|終了(&X)", false},
-    {"a tray release does nothing", WM_MBUTTONDOWN, 1, WM_LBUTTONUP, "", false},
-    {"a middle click inside the window does nothing", WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(40, 20), "", false},
     {"help from the menu bar", WM_COMMAND, IDM_HELP_INDEX, 0, "help", false},
     {"help from the popup", WM_COMMAND, IDM_POP_HELP, 0, "help", false},
 };

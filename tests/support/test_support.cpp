@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 #include "intake/ansi_decoder.h"
 #include "patientdb/odbc.h"
-
-#include <filesystem>
-#include <random>
 
 #ifdef _WIN32
 #include <windows.h>

@@ -7,7 +7,7 @@
 set -euo pipefail
 prefix="$1"
 # shellcheck source=tools/wine-env.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 export TAVIK_WINEPREFIX="$prefix"
 tavik_wine_prefix </dev/null >/dev/null 2>&1
 ln -sfn "$prefix/missing-drive-q" "$prefix/dosdevices/q:"
