@@ -10,8 +10,9 @@ constexpr char16_t kReplacement = 0xFFFD;
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 }  // namespace
 
-AnsiDecoder::AnsiDecoder(std::unique_ptr<const Tables> tables)
-    : tables_(std::move(tables)), reverse_(65536, 0xFFFF) {
+AnsiDecoder::AnsiDecoder(std::unique_ptr<Tables> tables) : reverse_(65536, 0xFFFF) {
+  tables->single[0] = kReplacement;
+  tables_ = std::move(tables);
   // Pairs first, then single bytes, so that a character with both forms is
   // written as its single byte; among duplicates the lowest code wins.
   for (std::size_t code = tables_->pair.size(); code-- > 0;) {

@@ -6,7 +6,9 @@
 // elsewhere); decoding itself is a table walk in linear time.
 //
 // Bytes that are not a character of the code page decode to U+FFFD:
-// - a byte that is neither a character nor a lead byte: one U+FFFD;
+// - a byte that is neither a character nor a lead byte: one U+FFFD; so
+//   does a NUL byte, which no text file holds (a NUL inside a value would
+//   cut it short in one database and be refused by another);
 // - a lead byte followed by a byte outside the trail range (or by the end
 //   of the data): one U+FFFD for the lead byte, and the following byte is
 //   decoded on its own, so a line end or comma after it is never lost;
@@ -35,7 +37,7 @@ class AnsiDecoder {
     std::vector<char16_t> pair = std::vector<char16_t>(65536, 0);
   };
 
-  explicit AnsiDecoder(std::unique_ptr<const Tables> tables);
+  explicit AnsiDecoder(std::unique_ptr<Tables> tables);
 
   Text Decode(std::string_view bytes) const;
 
@@ -52,6 +54,6 @@ class AnsiDecoder {
 };
 
 // Platform part: fills the tables for the ANSI code page.
-std::unique_ptr<const AnsiDecoder::Tables> BuildAnsiTables();
+std::unique_ptr<AnsiDecoder::Tables> BuildAnsiTables();
 
 }  // namespace tavik

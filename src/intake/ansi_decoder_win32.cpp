@@ -18,7 +18,7 @@ bool Convert(const char* bytes, int len, char16_t& out) {
 
 }  // namespace
 
-std::unique_ptr<const AnsiDecoder::Tables> BuildAnsiTables() {
+std::unique_ptr<AnsiDecoder::Tables> BuildAnsiTables() {
   auto tables = std::make_unique<AnsiDecoder::Tables>();
   for (unsigned b = 0; b < tables->single.size(); ++b) {
     const auto byte = static_cast<BYTE>(b);

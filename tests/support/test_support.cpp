@@ -19,6 +19,8 @@
 #else
 #include <clocale>
 #include <thread>
+
+#include "common/native_path_posix.h"
 #endif
 
 namespace tavik::test {
@@ -54,9 +56,7 @@ fs::path Native(const Text& path) {
 #ifdef _WIN32
   return fs::path(path);
 #else
-  Text slashed = path;
-  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
-  return fs::path(slashed);
+  return fs::path(NativePath(path));
 #endif
 }
 
