@@ -73,7 +73,9 @@ std::string PatientFile(const char* chart, const char* name = "山田", const ch
 class Intake : public ::testing::Test {
  protected:
   IntakeReport Tick() { return cycle.ProcessExchangeFiles(dir.path()); }
-  void Put(const char* name, const std::string& bytes) { WriteFile(dir / U(name), bytes); }
+  void Put(std::initializer_list<std::pair<const char*, std::string>> named_contents) {
+    for (const auto& [name, bytes] : named_contents) WriteFile(dir / U(name), bytes);
+  }
   std::vector<std::string> Names() const { return FolderNames(dir.path()); }
 
   TempDir dir;
@@ -83,10 +85,8 @@ class Intake : public ::testing::Test {
 };
 
 TEST_F(Intake, StoresEachFmrThenEachReqFileAndRenamesItToItsBackupName) {
-  Put("b.req", PatientFile("3"));
-  Put("b.fmr", PatientFile("2", "b"));
-  Put("a.fmr", PatientFile("1", "a"));
-  Put("c.txt", PatientFile("4"));
+  Put({{"b.req", PatientFile("3")}, {"b.fmr", PatientFile("2", "b")}, {"a.fmr", PatientFile("1", "a")},
+       {"c.txt", PatientFile("4")}});
   const IntakeReport report = Tick();
   EXPECT_EQ(report.stored, 3u);
   EXPECT_EQ(store.stored, (std::vector<std::string>{"1:a:03", "2:b:03", "3:山田:03"}));
@@ -98,9 +98,8 @@ TEST_F(Intake, StoresEachFmrThenEachReqFileAndRenamesItToItsBackupName) {
 }
 
 TEST_F(Intake, AFileThatDoesNotAskForStoringIsOnlyRenamedAndPassesNothingOn) {
-  Put("a.fmr", Sjis("Fun=xREGIST\r\nPID=1\r\nPName=a\r\nPTel=03\r\n"));
-  Put("b.fmr", Sjis("PID=2\r\nPName=b\r\n"));
-  Put("c.fmr", Sjis("Fun=xREGIST\r\nPID=3\r\n"));
+  Put({{"a.fmr", Sjis("Fun=xREGIST\r\nPID=1\r\nPName=a\r\nPTel=03\r\n")}, {"b.fmr", Sjis("PID=2\r\nPName=b\r\n")},
+       {"c.fmr", Sjis("Fun=xREGIST\r\nPID=3\r\n")}});
   const IntakeReport report = Tick();
   EXPECT_EQ(report.stored, 2u);
   EXPECT_EQ(report.renamed_only, 1u);
@@ -111,9 +110,7 @@ TEST_F(Intake, AFileThatDoesNotAskForStoringIsOnlyRenamedAndPassesNothingOn) {
 }
 
 TEST_F(Intake, AnOutageLeavesEveryPatientFileForTheTickAfterIt) {
-  Put("a.fmr", PatientFile("1"));
-  Put("b.fmr", PatientFile("2", "b", "x"));
-  Put("c.fmr", PatientFile("3"));
+  Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2", "b", "x")}, {"c.fmr", PatientFile("3")}});
   store.fail_at = DatabaseStage::Connect;
   EXPECT_EQ(Tick().left, 2u);
   EXPECT_EQ(store.calls, 1);  // the database is not tried again in the same tick
@@ -128,10 +125,7 @@ TEST_F(Intake, AnOutageLeavesEveryPatientFileForTheTickAfterIt) {
 }
 
 TEST_F(Intake, AnOldBackupInTheWayOfAStoredFileIsDeleted) {
-  Put("a.fmr", PatientFile("1"));
-  Put("a.bak", "old");
-  Put("b.fmr", PatientFile("2", "b", "x"));
-  Put("b.bak", "old");
+  Put({{"a.fmr", PatientFile("1")}, {"a.bak", "old"}, {"b.fmr", PatientFile("2", "b", "x")}, {"b.bak", "old"}});
   const IntakeReport report = Tick();
   EXPECT_EQ(report.stored, 1u);
   EXPECT_EQ(report.left, 1u);
@@ -142,7 +136,7 @@ TEST_F(Intake, AnOldBackupInTheWayOfAStoredFileIsDeleted) {
 }
 
 TEST_F(Intake, AStoredFileThatCannotBeRenamedIsStoredAgainLater) {
-  Put("a.fmr", PatientFile("1"));
+  Put({{"a.fmr", PatientFile("1")}});
   files.refuse_rename = u"a.fmr";
   EXPECT_EQ(Tick().left, 1u);
   files.refuse_rename = u"<none>";
@@ -152,8 +146,8 @@ TEST_F(Intake, AStoredFileThatCannotBeRenamedIsStoredAgainLater) {
 }
 
 TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {
-  Put("a.fmr", PatientFile("1"));
-  files.after_list = [&] { Put("z.fmr", PatientFile("2")); };
+  Put({{"a.fmr", PatientFile("1")}});
+  files.after_list = [&] { Put({{"z.fmr", PatientFile("2")}}); };
   EXPECT_EQ(Tick().stored, 1u);
   files.after_list = nullptr;
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "z.fmr"}));
@@ -161,13 +155,11 @@ TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {
 }
 
 TEST_F(Intake, OneFileThatCannotBeHandledHoldsNoOtherBack) {
-  Put("a.fmr", PatientFile("1"));
-  Put("b.fmr", PatientFile("2"));
-  Put("c.fmr", PatientFile("3"));
-  Put("d.fmr", PatientFile("4"));
+  Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2")}, {"c.fmr", PatientFile("3")},
+       {"d.fmr", PatientFile("4")}});
   const std::string too_big = Sjis("Fun=xREGIST\r\nPID=5\r\n") + std::string(kMaxPatientFileBytes, ' ');
-  Put("e.fmr", too_big);
-  Put("f.fmr", PatientFile("6") + std::string(kMaxPatientFileBytes - PatientFile("6").size(), ' '));
+  Put({{"e.fmr", too_big},
+       {"f.fmr", PatientFile("6") + std::string(kMaxPatientFileBytes - PatientFile("6").size(), ' ')}});
   files.throw_on_read = u"b.fmr";  // a fault of the platform
   store.throw_for = u"3";          // out of memory while storing
   const IntakeReport report = Tick();
@@ -179,14 +171,13 @@ TEST_F(Intake, OneFileThatCannotBeHandledHoldsNoOtherBack) {
 }
 
 TEST_F(Intake, UndecodableBytesReachTheStoreAsReplacementCharacters) {
-  Put("a.fmr", "Fun=xREGIST\r\nPID=\x82\r\nPName=\x85\x40\r\n");
+  Put({{"a.fmr", "Fun=xREGIST\r\nPID=\x82\r\nPName=\x85\x40\r\n"}});
   Tick();
   EXPECT_EQ(store.stored, std::vector<std::string>{"\uFFFD:\uFFFD:"});
 }
 
 TEST_F(Intake, WithoutAFolderNothingIsListedOrTouched) {
-  Put("a.fmr", PatientFile("1"));
-  Put("a.bak", "x");
+  Put({{"a.fmr", PatientFile("1")}, {"a.bak", "x"}});
   EXPECT_EQ(cycle.ProcessExchangeFiles(u"").stored, 0u);
   cycle.RotateBackups(u"");
   EXPECT_EQ(files.listings, 0);
@@ -195,14 +186,8 @@ TEST_F(Intake, WithoutAFolderNothingIsListedOrTouched) {
 }
 
 TEST_F(Intake, RotationDeletesTheSecondGenerationAndPromotesTheFirst) {
-  Put("a.bak", "a1");
-  Put("a.bk2", "a2");
-  Put("b.bk2", "b2");
-  Put("C.BAK", "c1");
-  Put("d.fmr", "d");
-  Put("e.req", "e");
-  Put("f.bak", "f1");
-  Put("f.bk2", "f2");
+  Put({{"a.bak", "a1"}, {"a.bk2", "a2"}, {"b.bk2", "b2"}, {"C.BAK", "c1"}, {"d.fmr", "d"}, {"e.req", "e"},
+       {"f.bak", "f1"}, {"f.bk2", "f2"}});
   test::MakeReadOnly(dir / u"f.bk2");  // cannot be freed: f.bak waits
   cycle.RotateBackups(dir.path());
   EXPECT_EQ(Names(), (std::vector<std::string>{"C.bk2", "a.bk2", "d.fmr", "e.req", "f.bak", "f.bk2"}));
