@@ -75,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         ItemsRow{"a quote inside an unquoted item stays", "a\"b\",c", "a\"b\"|c"},
         ItemsRow{"a quoted item keeps commas blanks and line ends", "\" x, y\r\nz \",w", " x, y\r\nz |w"},
         ItemsRow{"what follows a closing quote is dropped up to the comma", "\"q\" junk,z", "q|z"},
+        ItemsRow{"a quoted item may end in a comma", "\"x,\",y", "x,|y"},
         ItemsRow{"what follows a closing quote is dropped up to the line end", "\"q\"junk\r\nz", "q|z"},
         ItemsRow{"blanks before an opening quote are skipped", "  \"q\",z", "q|z"},
         ItemsRow{"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
