@@ -55,9 +55,7 @@ const PixelRow kPixelRows[] = {
 
 class LayoutTwips : public testing::TestWithParam<PixelRow> {};
 
-TEST_P(LayoutTwips, BecomePixels) {
-  EXPECT_EQ(TwipsToPixels(GetParam().twips, GetParam().dpi), GetParam().pixels);
-}
+TEST_P(LayoutTwips, BecomePixels) { EXPECT_EQ(TwipsToPixels(GetParam().twips, GetParam().dpi), GetParam().pixels); }
 
 INSTANTIATE_TEST_SUITE_P(Layout, LayoutTwips, testing::ValuesIn(kPixelRows), test::RowName<PixelRow>);
 
