@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WildcardRow{"stars at the end match nothing more", u"x**", u"x", true},
                       WildcardRow{"Japanese names match", u"*.req", u"山田.req", true},
                       WildcardRow{"a pattern ends where its view ends", TextView(u"x*", 1), u"xy", false},
-                      WildcardRow{"a pattern ends before a question mark outside it", TextView(u"x?", 1), u"xy", false}),
+                      WildcardRow{"a pattern ends before a question mark outside it", TextView(u"x?", 1), u"xy", false},
+                      WildcardRow{"a pattern ends before a star outside it", TextView(u"x*", 1), u"x", true}),
     test::RowName<WildcardRow>);
 
 class PlatformFiles : public ::testing::Test {

@@ -4,7 +4,6 @@ namespace tavik {
 
 std::string ToUtf8(TextView text) {
   std::string out;
-  out.reserve(text.size() * 3);
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -35,7 +34,6 @@ std::string ToUtf8(TextView text) {
 
 Text FromUtf8(std::string_view utf8) {
   Text out;
-  out.reserve(utf8.size());
   std::size_t i = 0;
   const std::size_t n = utf8.size();
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(utf8[k]); };

@@ -27,7 +27,6 @@ AnsiDecoder::AnsiDecoder(std::unique_ptr<Tables> tables) : reverse_(65536, 0xFFF
 
 std::string AnsiDecoder::Encode(TextView text) const {
   std::string out;
-  out.reserve(text.size() * 2);
   for (const char16_t c : text) {
     const std::uint16_t code = reverse_[c];
     if (code == 0xFFFF) {

@@ -1,5 +1,6 @@
 #include "patientdb/odbc.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "patientdb/odbc_api.h"
@@ -65,9 +66,9 @@ Environment::Environment(bool pooling, DriverFaults* faults) : faults_(faults) {
   }
 }
 
-Environment::~Environment() {
-  if (handle_ != nullptr) SQLFreeHandle(SQL_HANDLE_ENV, handle_);
-}
+// A constructed environment, connection or statement always holds its
+// handle: a failed allocation or connection throws from the constructor.
+Environment::~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, handle_); }
 
 Connection::Connection(Environment& environment, TextView data_source, TextView user,
                        TextView password)
@@ -85,16 +86,13 @@ Connection::Connection(Environment& environment, TextView data_source, TextView 
       Check(rc, SQL_HANDLE_DBC, dbc, DatabaseStage::Connect, "SQLConnectW");
     } catch (...) {
       SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-      handle_ = nullptr;
       throw;
     }
   }
-  connected_ = true;
 }
 
 Connection::~Connection() {
-  if (handle_ == nullptr) return;
-  if (connected_) SQLDisconnect(handle_);
+  SQLDisconnect(handle_);
   SQLFreeHandle(SQL_HANDLE_DBC, handle_);
 }
 
@@ -106,7 +104,7 @@ Statement::Statement(Connection& connection) : faults_(connection.faults()) {
 }
 
 Statement::~Statement() {
-  if (handle_ != nullptr) SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+  SQLFreeHandle(SQL_HANDLE_STMT, handle_);
 }
 
 template <typename Call>
@@ -178,9 +176,7 @@ std::optional<Text> Statement::GetText(unsigned short column) {
     // The whole buffer while the value goes on (or its length is unknown),
     // else what is left of it.
     std::size_t units = kUnits;
-    if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR) <= kUnits) {
-      units = static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR);
-    }
+    if (indicator != SQL_NO_TOTAL) units = std::min(units, static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR));
     value.append(reinterpret_cast<const char16_t*>(buffer), units);
     if (rc == SQL_SUCCESS) break;
   }

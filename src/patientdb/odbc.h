@@ -82,7 +82,6 @@ class Connection {
 
  private:
   void* handle_ = nullptr;
-  bool connected_ = false;
   DriverFaults* faults_ = nullptr;
 };
 

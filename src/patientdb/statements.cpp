@@ -6,7 +6,6 @@ namespace tavik {
 
 Text QuoteSqlValue(TextView value) {
   Text out;
-  out.reserve(value.size() + 8);
   for (const char16_t c : value) {
     out.push_back(c);
     if (c == u'\'') out.push_back(u'\'');

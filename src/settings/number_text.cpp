@@ -17,6 +17,7 @@
 // time in proportion to the length of the text and nothing more.
 #include "settings/number_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
@@ -96,10 +97,9 @@ std::optional<DecimalNumber> Parse(TextView text) {
     }
     if (!IsDigit(at(i))) return std::nullopt;
     while (i < n && IsDigit(text[i])) {
-      if (exponent < kExponentLimit) exponent = exponent * 10 + (text[i] - u'0');
+      exponent = std::min(kExponentLimit, exponent * 10 + (text[i] - u'0'));
       ++i;
     }
-    if (exponent > kExponentLimit) exponent = kExponentLimit;
     if (exponent_negative) exponent = -exponent;
   }
 
@@ -173,15 +173,14 @@ WholeNumber Round(const DecimalNumber& number) {
 // The value of a whole number within [-limit - 1, limit] for a signed type
 // whose maximum is `limit`; nullopt outside.
 std::optional<std::int64_t> WithinSigned(const WholeNumber& whole, std::int64_t limit) {
-  if (whole.huge || whole.digits.size() > 18) return std::nullopt;
+  if (whole.huge) return std::nullopt;
+  const std::int64_t bound = whole.negative ? limit + 1 : limit;
   std::int64_t magnitude = 0;
-  for (const char d : whole.digits) magnitude = magnitude * 10 + (d - '0');
-  if (whole.negative) {
-    if (magnitude > limit + 1) return std::nullopt;
-    return -magnitude;
+  for (const char d : whole.digits) {
+    magnitude = magnitude * 10 + (d - '0');
+    if (magnitude > bound) return std::nullopt;  // stops long before the 64-bit range ends
   }
-  if (magnitude > limit) return std::nullopt;
-  return magnitude;
+  return whole.negative ? -magnitude : magnitude;
 }
 
 std::int64_t ConvertOrThrow(TextView text, std::int64_t limit) {

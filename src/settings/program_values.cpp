@@ -1,14 +1,16 @@
 #include "settings/program_values.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "settings/number_text.h"
 
 namespace tavik {
 
 std::int32_t ClampTickInterval(double value) {
-  // Written so that NaN, which fails every comparison, ends at the lower bound.
-  if (!(value >= static_cast<double>(kMinTickInterval))) return kMinTickInterval;
-  if (value > static_cast<double>(kMaxTickInterval)) return kMaxTickInterval;
-  return static_cast<std::int32_t>(value);
+  if (std::isnan(value)) return kMinTickInterval;
+  return static_cast<std::int32_t>(
+      std::clamp(value, static_cast<double>(kMinTickInterval), static_cast<double>(kMaxTickInterval)));
 }
 
 std::optional<std::int32_t> TickIntervalFromText(TextView text) {
