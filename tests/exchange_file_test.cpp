@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                "PInf6=\"f\";PInf7=\"g\";PInf8=\"h\";IName=\"医院\";"},
         KeyRow{"the characters between key and value are not looked at", "PKana:ﾔﾏ", "PKana=ﾔﾏ;"},
         KeyRow{"a five character prefix includes its equals sign", "PTel:03", ""},
-        KeyRow{"a key alone gives an empty value", "PName=x\nPName", ""},
+        KeyRow{"a key alone gives an empty value", "PName=x\nPName\nPID=1\nPID\nFun=xR\nFun", ""},
         KeyRow{"items that match no key set nothing", "PI\nPInf9=x\npid=1\nPNO=1\nx PID=1", ""}),
     test::RowName<KeyRow>);
 

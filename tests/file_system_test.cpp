@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WildcardRow{"a star matches any name before the extension", u"*.fmr", u"0042.fmr", true},
                       WildcardRow{"a star matches an empty run", u"*.fmr", u".fmr", true},
                       WildcardRow{"letters match without regard to case", u"*.fmr", u"A.FmR", true},
-                      WildcardRow{"full width letters match without regard to case", u"\uFF41*", u"\uFF21x", true},
+                      WildcardRow{"full width letters match without regard to case", u"\uFF41\uFF5A*", u"\uFF21\uFF3Ax", true},
                       WildcardRow{"a longer extension does not match", u"*.fmr", u"x.fmrx", false},
                       WildcardRow{"another extension does not match", u"*.fmr", u"x.req", false},
                       WildcardRow{"a question mark takes one character", u"a?c", u"abc", true},

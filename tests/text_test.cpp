@@ -43,11 +43,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "\xEF\xBF\xBD\xEF\xBF\xBD,"}),
     test::RowName<Utf8Row>);
 
-TEST(Text, LoneSurrogatesBecomeReplacementsInUtf8) {
+TEST(Text, LoneSurrogatesAndSequencesCutByTheViewBecomeReplacements) {
   EXPECT_EQ(ToUtf8(Text{0xD800, u'a', 0xDC00}), "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(Text{0xDBFF}), "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(Text{u'a', 0xD800, 0xE000}), "a\xEF\xBF\xBD\xEE\x80\x80");
   EXPECT_EQ(ToUtf8(TextView(u"\U00010000").substr(0, 1)), "\xEF\xBF\xBD");  // the pair cut by the view
+  EXPECT_EQ(FromUtf8(std::string_view("\xC2\x80", 1)), u"\uFFFD");      // the sequence cut by the view
 }
 
 TEST(Text, AsciiCaseIsFoldedForAsciiLettersOnly) {

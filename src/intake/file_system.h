@@ -32,10 +32,10 @@ class FileSystem {
   // does not exist or cannot be listed.
   virtual std::vector<Text> List(const Text& folder, const Text& pattern) = 0;
 
-  // The whole content of a file of at most `max_bytes`; a larger file is
-  // refused as TooLarge before anything is read. A file that another
-  // process still holds open for writing is refused as Busy. Either way the
-  // file is left as it is.
+  // The whole content of a file of at most `max_bytes` (`bytes` holds it
+  // only when the answer is Ok); a larger file is refused as TooLarge
+  // before anything is read. A file that another process still holds open
+  // for writing is refused as Busy. Either way the file is left as it is.
   virtual ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) = 0;
 
   // Deletes a file; false when it is read-only, in use or absent.

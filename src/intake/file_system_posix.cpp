@@ -91,7 +91,6 @@ class PosixFileSystem final : public FileSystem {
     }
     if (leased) fcntl(fd, F_SETLEASE, F_UNLCK);
     close(fd);
-    if (status != ReadStatus::Ok) bytes.clear();
     return status;
   }
 

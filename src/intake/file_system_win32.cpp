@@ -63,7 +63,6 @@ class Win32FileSystem final : public FileSystem {
       if (bytes.size() > max_bytes) status = ReadStatus::TooLarge;
     }
     CloseHandle(file);
-    if (status != ReadStatus::Ok) bytes.clear();
     return status;
   }
 
