@@ -1,0 +1,497 @@
+// The intake: code page 932 decoding and the patient file; the platform's
+// file system behind the intake's contract (Win32 under Wine, POSIX
+// natively); the intake cycle and the backup rotation.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+
+#include "intake/ansi_decoder.h"
+#include "intake/exchange_file.h"
+#include "intake/file_system.h"
+#include "intake/intake_cycle.h"
+#include "patientdb/patient_gateway.h"
+#include "support/test_support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "common/wide_text_win32.h"
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "common/native_path_posix.h"
+#endif
+
+namespace tavik {
+namespace {
+
+using test::FolderNames;
+using test::ReadFile;
+using test::Sjis;
+using test::TempDir;
+using test::U;
+using test::Utf8;
+using test::WriteFile;
+
+// The patient file: code page 932 decoding, the items of comma-delimited
+// text, and the key prefixes with their value positions and quoting.
+
+// --- Decoding ----------------------------------------------------------------
+
+struct DecodeRow { const char* name; std::string bytes; const char* text /* UTF-8 */; };
+
+class Decoding : public ::testing::TestWithParam<DecodeRow> {};
+
+TEST_P(Decoding, GivesTheCharacters) {
+  EXPECT_EQ(Utf8(AnsiDecoder::System().Decode(GetParam().bytes)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePage932, Decoding,
+    ::testing::Values(
+        DecodeRow{"half width katakana take one byte", "\xB1\xDE\xDF", "ｱﾞﾟ"},
+        DecodeRow{"kanji and kana take two bytes", "\x8E\x52\x93\x63\x82\xA0", "山田あ"},
+        DecodeRow{"the lowest trail byte", "\x81\x40", "\u3000"},
+        DecodeRow{"the highest trail byte", "\x81\xFC", "◯"},
+        DecodeRow{"a lead byte before a line end keeps the line end", "\x82\r\nA", "\uFFFD\r\nA"},
+        DecodeRow{"a lead byte before a comma keeps the comma", "\x82,A", "\uFFFD,A"},
+        DecodeRow{"a lead byte before DEL keeps DEL", std::string("\x82\x7F", 2), "\uFFFD\x7F"},
+        DecodeRow{"a lead byte at the end becomes one replacement", "A\x82", "A\uFFFD"},
+        DecodeRow{"a pair without a character becomes one replacement", "\x85\x40Z", "\uFFFDZ"}),
+    test::RowName<DecodeRow>);
+
+TEST(CodePage932, NulBytesAreNoCharactersAndTheBytesEndWhereTheirViewEnds) {
+  EXPECT_EQ(AnsiDecoder::System().Decode(std::string("a\0b", 3)), u"a\uFFFDb");
+  EXPECT_EQ(AnsiDecoder::System().Decode(std::string_view("\x82\xA0", 1)), u"\uFFFD");
+}
+
+TEST(CodePage932, EncodingPrefersTheLowestCodeAndSingleBytes) {
+  const AnsiDecoder& decoder = AnsiDecoder::System();
+  EXPECT_EQ(decoder.Encode(u"ｱ山A"), "\xB1\x8E\x52" "A");
+  EXPECT_EQ(decoder.Encode(u"≒∵"), "\x81\xE0\x81\xE6");  // also at 0x8790 and 0x879A
+  EXPECT_EQ(decoder.Encode(u"é😀\uFFFD"), "????");       // not in the code page
+  EXPECT_EQ(decoder.Decode(decoder.Encode(u"患者◯　ﾃｽﾄ")), u"患者◯　ﾃｽﾄ");
+}
+
+// --- Items -------------------------------------------------------------------
+
+struct ItemsRow { const char* name; const char* text; const char* items /* joined with "|" */; };
+
+class Items : public ::testing::TestWithParam<ItemsRow> {};
+
+TEST_P(Items, AreReadAsCommaDelimitedText) {
+  const Text text = U(GetParam().text);
+  ItemReader reader(text);
+  Text joined;
+  for (bool first = true; !reader.AtEnd(); first = false) {
+    if (!first) joined += u"|";
+    joined += reader.Next();
+  }
+  EXPECT_EQ(Utf8(joined), GetParam().items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExchangeFile, Items,
+    ::testing::Values(
+        ItemsRow{"commas and line ends of every kind separate items", "a,b\r\nc\nd\re", "a|b|c|d|e"},
+        ItemsRow{"blanks around an unquoted item are dropped", " \t a b \t,c", "a b|c"},
+        ItemsRow{"a quote inside an unquoted item stays", "a\"b\",c", "a\"b\"|c"},
+        ItemsRow{"a quoted item keeps commas blanks and line ends", "\" x, y\r\nz \",w", " x, y\r\nz |w"},
+        ItemsRow{"what follows a closing quote is dropped up to the comma", "\"q\" junk,z", "q|z"},
+        ItemsRow{"a quoted item may end in a comma", "\"x,\",y", "x,|y"},
+        ItemsRow{"what follows a closing quote is dropped up to the line end", "\"q\"junk\r\nz", "q|z"},
+        ItemsRow{"blanks before an opening quote are skipped", "  \"q\",z", "q|z"},
+        ItemsRow{"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
+        ItemsRow{"an empty line is an empty item", "a\r\n\r\nb", "a||b"},
+        ItemsRow{"an item of blanks is empty", "a, ,b", "a||b"},
+        ItemsRow{"an empty quoted item is empty", "\"\",b", "|b"},
+        ItemsRow{"an empty text has no items", "", ""},
+        ItemsRow{"positions count characters", "山田,\"東京, 港\"", "山田|東京, 港"}),
+    test::RowName<ItemsRow>);
+
+// --- Keys --------------------------------------------------------------------
+
+// The fields of a file that hold something, as "name=value;".
+std::string Fields(const ExchangeFile& file) {
+  const PatientRecord& r = file.record;
+  const std::pair<const char*, const Text*> fields[] = {
+      {"Fun", &file.fun},   {"PNo", &r.PNo},     {"PID", &r.PID},     {"PName", &r.PName}, {"PKana", &r.PKana},
+      {"PBDat", &r.PBDat}, {"PSex", &r.PSex},   {"PZip", &r.PZip},   {"PAddr", &r.PAddr}, {"PTel", &r.PTel},
+      {"PFax", &r.PFax},   {"PInf1", &r.PInf1}, {"PInf2", &r.PInf2}, {"PInf3", &r.PInf3}, {"PInf4", &r.PInf4},
+      {"PInf5", &r.PInf5}, {"PInf6", &r.PInf6}, {"PInf7", &r.PInf7}, {"PInf8", &r.PInf8}, {"IName", &r.IName}};
+  std::string out;
+  for (const auto& [name, value] : fields) {
+    if (!value->empty()) out += std::string(name) + "=" + Utf8(*value) + ";";
+  }
+  return out;
+}
+
+struct KeyRow { const char* name; const char* items /* one a line */; const char* fields; };
+
+class Keys : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(Keys, PutTheValueFromItsPositionIntoItsField) {
+  EXPECT_EQ(Fields(ParseExchangeText(U(GetParam().items))), GetParam().fields) << GetParam().items;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExchangeFile, Keys,
+    ::testing::Values(
+        KeyRow{"PNo starts at the fifth character and keeps its quotes", "PNo=\"12\"", "PNo=\"12\";"},
+        KeyRow{"Pno is read as PNo", "Pno:34", "PNo=34;"},
+        KeyRow{"Fun starts at the sixth character and keeps its quotes", "Fun==\"R\"", "Fun=\"R\";"},
+        KeyRow{"Fun with one separator loses the first letter", "Fun=REGIST", "Fun=EGIST;"},
+        KeyRow{"PID loses its quotes", "PID=\"0042\"", "PID=0042;"},
+        KeyRow{"PID loses one quote at each end only", "PID=\"\"a\"b\"\"", "PID=\"a\"b\";"},
+        KeyRow{"a PID of one quote is empty", "PName=x\nPID=\"", "PName=x;"},
+        KeyRow{"PID keeps a quote inside", "PID=a\"b", "PID=a\"b;"},
+        KeyRow{"PAddr loses its quotes", "PAddr=\"東京都港区\"", "PAddr=東京都港区;"},
+        KeyRow{"PAddr loses a trailing quote alone", "PAddr=港区\"", "PAddr=港区;"},
+        KeyRow{"PBDat starts at the eighth character and keeps its quotes", "PBDate=\"1950\"", "PBDat=\"1950\";"},
+        KeyRow{"the keys ending in an equals sign start at the sixth character and keep their quotes",
+               "PSex=\"1\"\nPZip=\"105\"\nPTel=\"03\"\nPFax=\"04\"", "PSex=\"1\";PZip=\"105\";PTel=\"03\";PFax=\"04\";"},
+        KeyRow{"the other five letter keys start at the seventh character and keep their quotes",
+               "PName=\"山田 太郎\"\nPKana=\"ﾔ\"\nPInf1=\"a\"\nPInf2=\"b\"\nPInf3=\"c\"\nPInf4=\"d\"\nPInf5=\"e\"\n"
+               "PInf6=\"f\"\nPInf7=\"g\"\nPInf8=\"h\"\nIName=\"医院\"",
+               "PName=\"山田 太郎\";PKana=\"ﾔ\";PInf1=\"a\";PInf2=\"b\";PInf3=\"c\";PInf4=\"d\";PInf5=\"e\";"
+               "PInf6=\"f\";PInf7=\"g\";PInf8=\"h\";IName=\"医院\";"},
+        KeyRow{"the characters between key and value are not looked at", "PKana:ﾔﾏ", "PKana=ﾔﾏ;"},
+        KeyRow{"a five character prefix includes its equals sign", "PTel:03", ""},
+        KeyRow{"a key alone gives an empty value", "PName=x\nPName\nPID=1\nPID\nFun=xR\nFun", ""},
+        KeyRow{"items that match no key set nothing", "PI\nPInf9=x\npid=1\nPNO=1\nx PID=1", ""}),
+    test::RowName<KeyRow>);
+
+TEST(ExchangeFile, AWholeFileFillsItsFieldsTheLaterItemWinning) {
+  const ExchangeFile file = ParseExchangeBytes(
+      test::Sjis("Fun=xREGIST\r\nPID=\"1\",PID=\"0042\"\r\nPName=山田\r\nPAddr=\"東京都,港区\",PTel=03\r\n"
+                 "PAddr=大阪,PKana=ﾔﾏﾀﾞ\r\n"));
+  EXPECT_EQ(Fields(file), "Fun=REGIST;PID=0042;PName=山田;PKana=ﾔﾏﾀﾞ;PAddr=大阪;PTel=03;");
+  EXPECT_TRUE(file.AsksForStoring());
+}
+
+TEST(ExchangeFile, OnlyTheExactFunctionCodeAsksForStoring) {
+  for (const char* fun : {"Fun=x REGIST", "Fun=xregist", "Fun=xREGISTER", "Fun=x", "PID=1"}) {
+    EXPECT_FALSE(ParseExchangeText(U(fun)).AsksForStoring()) << fun;
+  }
+  EXPECT_TRUE(ParseExchangeText(u"Fun=xREGIST").AsksForStoring());
+}
+
+// The platform's file system behind the intake's contract: Win32 under Wine,
+// POSIX natively; and the Windows-like wildcard match.
+
+struct WildcardRow { const char* name; TextView pattern; TextView file; bool match; };
+
+class Wildcards : public ::testing::TestWithParam<WildcardRow> {};
+
+TEST_P(Wildcards, MatchAsOnWindows) { EXPECT_EQ(WildcardMatch(GetParam().pattern, GetParam().file), GetParam().match); }
+
+INSTANTIATE_TEST_SUITE_P(
+    FileSystem, Wildcards,
+    ::testing::Values(WildcardRow{"a star matches any name before the extension", u"*.fmr", u"0042.fmr", true},
+                      WildcardRow{"a star matches an empty run", u"*.fmr", u".fmr", true},
+                      WildcardRow{"letters match without regard to case", u"*.fmr", u"A.FmR", true},
+                      WildcardRow{"full width letters match without regard to case", u"\uFF41\uFF5A*", u"\uFF21\uFF3Ax", true},
+                      WildcardRow{"a longer extension does not match", u"*.fmr", u"x.fmrx", false},
+                      WildcardRow{"another extension does not match", u"*.fmr", u"x.req", false},
+                      WildcardRow{"a question mark takes one character", u"a?c", u"abc", true},
+                      WildcardRow{"a question mark needs a character", u"a?c", u"ac", false},
+                      WildcardRow{"a star backtracks", u"*a*b", u"xaybzb", true},
+                      WildcardRow{"a plain name matches itself", u"x.bak", u"X.BAK", true},
+                      WildcardRow{"stars at the end match nothing more", u"x**", u"x", true},
+                      WildcardRow{"Japanese names match", u"*.req", u"山田.req", true},
+                      WildcardRow{"a pattern ends where its view ends", TextView(u"x*", 1), u"xy", false},
+                      WildcardRow{"a pattern ends before a question mark outside it", TextView(u"x?", 1), u"xy", false},
+                      WildcardRow{"a pattern ends before a star outside it", TextView(u"x*", 1), u"x", true}),
+    test::RowName<WildcardRow>);
+
+class PlatformFiles : public ::testing::Test {
+ protected:
+  FileSystem& fs = PlatformFileSystem();
+  TempDir dir;
+};
+
+TEST_F(PlatformFiles, ListingGivesOrdinaryMatchingFilesSortedByName) {
+  for (const char* name : {"b.fmr", "A.FMR", "c.req", "x.fmrx", "山田.fmr", ".hidden.fmr"}) {
+    WriteFile(dir / test::U(name), "x");
+  }
+  test::MakeHidden(dir / u".hidden.fmr");
+  test::MakeFolder(dir / u"folder.fmr");
+  EXPECT_EQ(fs.List(dir.path(), u"*.fmr"), (std::vector<Text>{u"A.FMR", u"b.fmr", u"山田.fmr"}));
+  EXPECT_EQ(fs.List(dir.path(), u"c.req"), std::vector<Text>{u"c.req"});
+  EXPECT_TRUE(fs.List(dir / u"missing", u"*.fmr").empty());
+}
+
+TEST_F(PlatformFiles, RenamingNeverReplacesAndDeletingSparesReadOnlyFiles) {
+  WriteFile(dir / u"a.fmr", "new");
+  WriteFile(dir / u"a.bak", "old");
+  EXPECT_FALSE(fs.Rename(dir / u"a.fmr", dir / u"a.bak"));
+  EXPECT_EQ(ReadFile(dir / u"a.bak"), "old");
+  EXPECT_TRUE(fs.Rename(dir / u"a.fmr", dir / u"a.bk2"));
+  EXPECT_EQ(ReadFile(dir / u"a.bk2"), "new");
+  EXPECT_FALSE(fs.Rename(dir / u"gone.fmr", dir / u"gone.bak"));
+  test::MakeReadOnly(dir / u"a.bak");
+  EXPECT_FALSE(fs.Delete(dir / u"a.bak"));
+  EXPECT_TRUE(fs.Delete(dir / u"a.bk2"));
+  EXPECT_FALSE(fs.Delete(dir / u"a.bk2"));
+  EXPECT_FALSE(fs.Delete(dir.path()));
+  EXPECT_TRUE(test::PathExists(dir / u"a.bak"));
+}
+
+TEST_F(PlatformFiles, ExistenceTellsFilesFromFolders) {
+  WriteFile(dir / u"tavik.fp5", "");
+  EXPECT_TRUE(fs.FileExists(dir / u"tavik.fp5"));
+  EXPECT_FALSE(fs.FolderExists(dir / u"tavik.fp5"));
+  EXPECT_TRUE(fs.FolderExists(dir.path()));
+  EXPECT_FALSE(fs.FileExists(dir.path()));
+  EXPECT_FALSE(fs.FileExists(dir / u"none"));
+  EXPECT_FALSE(fs.FolderExists(dir / u"none"));
+}
+
+TEST_F(PlatformFiles, ReadingGivesTheWholeFileUpToTheLimit) {
+  const std::string big(70000, 'x');  // more than one read buffer
+  WriteFile(dir / u"a.fmr", big);
+  std::string bytes = "stale";
+  EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", big.size(), bytes), ReadStatus::Ok);
+  EXPECT_EQ(bytes, big);
+  EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", big.size() - 1, bytes), ReadStatus::TooLarge);
+  EXPECT_EQ(bytes, "");
+  EXPECT_EQ(fs.ReadAll(dir / u"none.fmr", 100, bytes), ReadStatus::Missing);
+  EXPECT_EQ(fs.ReadAll(dir.path(), 100, bytes), ReadStatus::Failed);
+}
+
+// Holds a file open for writing, as the viewer does while it writes; the
+// returned function lets it go.
+std::function<void()> HoldOpenForWriting(const Text& path) {
+#ifdef _WIN32
+  HANDLE handle = CreateFileW(WideCStr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  return [handle] { CloseHandle(handle); };
+#else
+  const int fd = open(NativePath(path).c_str(), O_WRONLY);
+  return [fd] { close(fd); };
+#endif
+}
+
+TEST_F(PlatformFiles, AFileHeldOpenForWritingIsRefusedUntilClosed) {
+  WriteFile(dir / u"a.fmr", "Fun=xREGIST");
+  const std::function<void()> close_writer = HoldOpenForWriting(dir / u"a.fmr");
+  std::string bytes;
+  EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", 100, bytes), ReadStatus::Busy);
+  close_writer();
+  EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", 100, bytes), ReadStatus::Ok);
+  EXPECT_EQ(bytes, "Fun=xREGIST");
+}
+
+// The intake cycle and the backup rotation on real temporary folders, the
+// patients going to a store that fails on demand; two ticks end to end on
+// the SQLite3 data source.
+
+// Stores patients in a list, failing on demand as the database would.
+class FakeStore final : public PatientStore {
+ public:
+  StoreAction StorePatient(const PatientRecord& record) override {
+    ++calls;
+    if (fail_at) throw DatabaseError(*fail_at, "SQLExecDirectW", "08S01", 0, u"no answer");
+    if (record.PID == throw_for) throw std::bad_alloc();
+    stored.push_back(Utf8(record.PID) + ":" + Utf8(record.PName) + ":" + Utf8(record.PTel));
+    return StoreAction::Inserted;
+  }
+  std::vector<std::string> stored;
+  std::optional<DatabaseStage> fail_at;
+  Text throw_for = u"<none>";
+  int calls = 0;
+};
+
+// The platform's file system with faults on demand.
+class HookedFileSystem final : public FileSystem {
+ public:
+  std::vector<Text> List(const Text& folder, const Text& pattern) override {
+    ++listings;
+    std::vector<Text> names = real().List(folder, pattern);
+    if (after_list) after_list();
+    return names;
+  }
+  ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) override {
+    if (path.find(throw_on_read) != Text::npos) throw std::runtime_error("read fault");
+    return real().ReadAll(path, max_bytes, bytes);
+  }
+  bool Delete(const Text& path) override { return real().Delete(path); }
+  bool Rename(const Text& from, const Text& to) override {
+    return from.find(refuse_rename) == Text::npos && real().Rename(from, to);
+  }
+  bool FolderExists(const Text& path) override { return real().FolderExists(path); }
+  bool FileExists(const Text& path) override { return real().FileExists(path); }
+
+  std::function<void()> after_list;
+  Text throw_on_read = u"<none>";
+  Text refuse_rename = u"<none>";
+  int listings = 0;
+
+ private:
+  static FileSystem& real() { return PlatformFileSystem(); }
+};
+
+std::string PatientFile(const char* chart, const char* name = "山田", const char* fun = "xREGIST") {
+  return Sjis((std::string("Fun=") + fun + "\r\nPID=\"" + chart + "\"\r\nPName=" + name + "\r\nPTel=03\r\n").c_str());
+}
+
+class Intake : public ::testing::Test {
+ protected:
+  IntakeReport Tick() { return cycle.ProcessExchangeFiles(dir.path()); }
+  void Put(std::initializer_list<std::pair<const char*, std::string>> named_contents) {
+    for (const auto& [name, bytes] : named_contents) WriteFile(dir / U(name), bytes);
+  }
+  std::vector<std::string> Names() const { return FolderNames(dir.path()); }
+
+  TempDir dir;
+  FakeStore store;
+  HookedFileSystem files;
+  IntakeCycle cycle{files, store};
+};
+
+TEST_F(Intake, StoresEachFmrThenEachReqFileAndRenamesItToItsBackupName) {
+  Put({{"b.req", PatientFile("3")}, {"b.fmr", PatientFile("2", "b")}, {"a.fmr", PatientFile("1", "a")},
+       {"c.txt", PatientFile("4")}});
+  const IntakeReport report = Tick();
+  EXPECT_EQ(report.stored, 3u);
+  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:a:03", "2:b:03", "3:山田:03"}));
+  // The .req file shares the .fmr file's backup name and replaces it.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak", "c.txt"}));
+  EXPECT_EQ(ReadFile(dir / u"b.bak"), PatientFile("3"));
+  EXPECT_EQ(Tick().stored, 0u);
+  EXPECT_EQ(store.calls, 3);
+}
+
+TEST_F(Intake, AFileThatDoesNotAskForStoringIsOnlyRenamedAndPassesNothingOn) {
+  Put({{"a.fmr", Sjis("Fun=xREGIST\r\nPID=1\r\nPName=a\r\nPTel=03\r\n")}, {"b.fmr", Sjis("PID=2\r\nPName=b\r\n")},
+       {"c.fmr", Sjis("Fun=xREGIST\r\nPID=3\r\n")}});
+  const IntakeReport report = Tick();
+  EXPECT_EQ(report.stored, 2u);
+  EXPECT_EQ(report.renamed_only, 1u);
+  // No field and no function code is inherited from an earlier file.
+  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:a:03", "3::"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak", "c.bak"}));
+  EXPECT_EQ(cycle.LastRecord().PID, u"3");
+}
+
+TEST_F(Intake, AnOutageLeavesEveryPatientFileForTheTickAfterIt) {
+  Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2", "b", "x")}, {"c.fmr", PatientFile("3")}});
+  store.fail_at = DatabaseStage::Connect;
+  EXPECT_EQ(Tick().left, 2u);
+  EXPECT_EQ(store.calls, 1);  // the database is not tried again in the same tick
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.fmr", "b.bak", "c.fmr"}));
+  store.fail_at = DatabaseStage::Statement;
+  EXPECT_EQ(Tick().left, 2u);
+  EXPECT_EQ(store.calls, 3);  // a refused statement does not hold the next patient back
+  store.fail_at.reset();
+  EXPECT_EQ(Tick().stored, 2u);
+  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:山田:03", "3:山田:03"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak", "c.bak"}));
+}
+
+TEST_F(Intake, AnOldBackupInTheWayOfAStoredFileIsDeleted) {
+  Put({{"a.fmr", PatientFile("1")}, {"a.bak", "old"}, {"b.fmr", PatientFile("2", "b", "x")}, {"b.bak", "old"}});
+  const IntakeReport report = Tick();
+  EXPECT_EQ(report.stored, 1u);
+  EXPECT_EQ(report.left, 1u);
+  EXPECT_EQ(ReadFile(dir / u"a.bak"), PatientFile("1"));
+  // Without storing the backup name is not freed: the file waits.
+  EXPECT_EQ(ReadFile(dir / u"b.bak"), "old");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak", "b.fmr"}));
+}
+
+TEST_F(Intake, AStoredFileThatCannotBeRenamedIsStoredAgainLater) {
+  Put({{"a.fmr", PatientFile("1")}});
+  files.refuse_rename = u"a.fmr";
+  EXPECT_EQ(Tick().left, 1u);
+  files.refuse_rename = u"<none>";
+  EXPECT_EQ(Tick().stored, 1u);
+  EXPECT_EQ(store.calls, 2);
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.bak"});
+}
+
+TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {
+  Put({{"a.fmr", PatientFile("1")}});
+  files.after_list = [&] { Put({{"z.fmr", PatientFile("2")}}); };
+  EXPECT_EQ(Tick().stored, 1u);
+  files.after_list = nullptr;
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "z.fmr"}));
+  EXPECT_EQ(Tick().stored, 1u);
+}
+
+TEST_F(Intake, OneFileThatCannotBeHandledHoldsNoOtherBack) {
+  Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2")}, {"c.fmr", PatientFile("3")},
+       {"d.fmr", PatientFile("4")}});
+  const std::string too_big = Sjis("Fun=xREGIST\r\nPID=5\r\n") + std::string(kMaxPatientFileBytes, ' ');
+  Put({{"e.fmr", too_big},
+       {"f.fmr", PatientFile("6") + std::string(kMaxPatientFileBytes - PatientFile("6").size(), ' ')}});
+  files.throw_on_read = u"b.fmr";  // a fault of the platform
+  store.throw_for = u"3";          // out of memory while storing
+  const IntakeReport report = Tick();
+  EXPECT_EQ(report.stored, 3u);
+  EXPECT_EQ(report.left, 3u);
+  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:山田:03", "4:山田:03", "6:山田:03"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.fmr", "c.fmr", "d.bak", "e.fmr", "f.bak"}));
+  EXPECT_EQ(ReadFile(dir / u"e.fmr"), too_big);
+}
+
+TEST_F(Intake, UndecodableBytesReachTheStoreAsReplacementCharacters) {
+  Put({{"a.fmr", "Fun=xREGIST\r\nPID=\x82\r\nPName=\x85\x40\r\n"}});
+  Tick();
+  EXPECT_EQ(store.stored, std::vector<std::string>{"\uFFFD:\uFFFD:"});
+}
+
+TEST_F(Intake, WithoutAFolderNothingIsListedOrTouched) {
+  Put({{"a.fmr", PatientFile("1")}, {"a.bak", "x"}});
+  EXPECT_EQ(cycle.ProcessExchangeFiles(u"").stored, 0u);
+  cycle.RotateBackups(u"");
+  EXPECT_EQ(files.listings, 0);
+  EXPECT_EQ(cycle.ProcessExchangeFiles(dir / u"missing").stored, 0u);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "a.fmr"}));
+}
+
+TEST_F(Intake, RotationDeletesTheSecondGenerationAndPromotesTheFirst) {
+  Put({{"a.bak", "a1"}, {"a.bk2", "a2"}, {"b.bk2", "b2"}, {"C.BAK", "c1"}, {"d.fmr", "d"}, {"e.req", "e"},
+       {"f.bak", "f1"}, {"f.bk2", "f2"}});
+  test::MakeReadOnly(dir / u"f.bk2");  // cannot be freed: f.bak waits
+  cycle.RotateBackups(dir.path());
+  EXPECT_EQ(Names(), (std::vector<std::string>{"C.bk2", "a.bk2", "d.fmr", "e.req", "f.bak", "f.bk2"}));
+  EXPECT_EQ(ReadFile(dir / u"a.bk2"), "a1");
+  EXPECT_EQ(ReadFile(dir / u"C.bk2"), "c1");
+  EXPECT_EQ(ReadFile(dir / u"f.bk2"), "f2");
+}
+
+// The whole road on the SQLite3 data source.
+class IntakeEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::ResetPatientTable(test::kSqliteSource);
+    WriteFile(dir / u"0042.fmr", Sjis("Fun=xREGIST\r\nPID=\"0042\"\r\nPName=山田 太郎\r\nPAddr=\"東京都港区\"\r\n"));
+    WriteFile(dir / u"0043.req", Sjis("Fun=xREGIST\r\nPID=\"0043\"\r\nPName=ﾔﾏﾀﾞ\r\n"));
+  }
+  IntakeReport Tick(TextView data_source) {
+    PatientGateway gateway(PatientGateway::Options{Text(data_source), true, nullptr});
+    return IntakeCycle(PlatformFileSystem(), gateway).ProcessExchangeFiles(dir.path());
+  }
+  const std::vector<std::string> rows_{"0042|山田 太郎|||||東京都港区||||<null>", "0043|ﾔﾏﾀﾞ|||||||||<null>"};
+  TempDir dir;
+};
+
+TEST_F(IntakeEndToEnd, PatientFilesBecomeRowsAndBackups) {
+  EXPECT_EQ(Tick(test::kSqliteSource).stored, 2u);
+  EXPECT_EQ(test::PatientRows(test::kSqliteSource), rows_);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"0042.bak", "0043.bak"}));
+}
+
+TEST_F(IntakeEndToEnd, PatientsWaitForAMissingDataSourceAndAreStoredOnceItIsBack) {
+  EXPECT_EQ(Tick(u"FileMaker5Undefined").left, 2u);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"0042.fmr", "0043.req"}));
+  EXPECT_EQ(Tick(test::kSqliteSource).stored, 2u);
+  EXPECT_EQ(Tick(test::kSqliteSource).stored, 0u);
+  EXPECT_EQ(test::PatientRows(test::kSqliteSource), rows_);
+}
+
+}  // namespace
+}  // namespace tavik
