@@ -81,6 +81,13 @@ struct ItemsRow { const char* name; const char* text; const char* items /* joine
 
 class Items : public ::testing::TestWithParam<ItemsRow> {};
 
+TEST(ExchangeFile, TheLastItemEndsWhereTheTextsViewEnds) {
+  ItemReader reader(TextView(u"a, \"x\"").substr(0, 3));
+  EXPECT_EQ(reader.Next(), u"a");
+  EXPECT_EQ(reader.Next(), u"");
+  EXPECT_TRUE(reader.AtEnd());
+}
+
 TEST_P(Items, AreReadAsCommaDelimitedText) {
   const Text text = U(GetParam().text);
   ItemReader reader(text);

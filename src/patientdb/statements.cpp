@@ -16,10 +16,7 @@ Text QuoteSqlValue(TextView value) {
 namespace {
 
 Text Concat(std::initializer_list<TextView> pieces) {
-  std::size_t size = 0;
-  for (TextView piece : pieces) size += piece.size();
   Text out;
-  out.reserve(size);
   for (TextView piece : pieces) out.append(piece);
   return out;
 }
