@@ -25,10 +25,11 @@ root="$(pwd)"
 run="$root/.run"
 command="${1:-start}"
 
-# shellcheck source=tools/wine-env.sh
-source tools/wine-env.sh
-
 wine_env() {
+  # Sourced here, after the install step: asked before it, a fresh machine
+  # has no Wine.
+  # shellcheck source=tools/wine-env.sh
+  source tools/wine-env.sh
   export WINEDEBUG=-all WINEARCH=win64 WINEPREFIX="$run/prefix"
   if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     if [ ! -d "$run/locale/ja_JP.UTF-8" ]; then

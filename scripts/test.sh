@@ -18,12 +18,12 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-# What Wine can run here is asked afresh, not taken from the caller.
-unset TAVIK_WINE_FILES TAVIK_X86_UNAVAILABLE
+bash scripts/install-deps.sh
+# What Wine can run here is asked afresh, after the install step and not
+# taken from the caller: before it, a fresh machine has no Wine at all.
+unset TAVIK_WINE_FILES TAVIK_X86_UNAVAILABLE TAVIK_X86_REFUSED_BY_KERNEL
 # shellcheck source=tools/wine-env.sh
 source tools/wine-env.sh
-
-bash scripts/install-deps.sh
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tavik-ccache}"
 # Clones in other folders share the cache.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
@@ -208,7 +208,16 @@ tavik_wine_prefix
 phase_times+=("Wine prefix $((SECONDS - started)) s")
 for flavour in windows-x64 windows-x86; do
   if [ $flavour = windows-x86 ] && reason="$(tavik_x86_unavailable)"; then
-    flavour_lines+=("x86 flavour not run: $reason")
+    # Only a kernel without 32-bit support excuses the release flavour;
+    # a package missing after the install step or a failing loader fails
+    # the run.
+    if tavik_x86_refused_by_kernel; then
+      flavour_lines+=("x86 flavour not run: $reason")
+    else
+      failed=$((failed + 1))
+      failures+=("windows-x86: cannot run: $reason")
+      flavour_lines+=("windows-x86: cannot run: $reason")
+    fi
     echo "${flavour_lines[-1]}"
     continue
   fi

@@ -6,7 +6,9 @@
 # (PostgreSQL refuses to run as root); trust authentication on 127.0.0.1.
 set -euo pipefail
 cmd="${1:?usage: pg-test-server.sh start|stop DIR [PORT]}"
-dir="${2:?data folder}"
+dir="$(realpath -m "${2:?data folder}")"
+# The server's user may not enter the caller's folder: work from one it can.
+cd /
 bin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)"
 as_owner() {
   if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi

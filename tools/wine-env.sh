@@ -35,7 +35,8 @@ tavik_ja() {
 # Debian's wine64 and wine32 packages install them, and why the x86 flavour
 # cannot run here (empty when it can: 32-bit Wine is installed and this
 # kernel runs its 32-bit loader). Found once; exported to the scripts
-# started later.
+# started later. Source this file only after the install step
+# (scripts/install-deps.sh): asked before it, a fresh machine has no Wine.
 if [ -z "${TAVIK_WINE_FILES+set}" ]; then
   TAVIK_WINE_FILES="$(dpkg -L wine64 wine32:i386 2>/dev/null | grep -E '/wine/(wine|wine64|wineserver32|wineserver64)$' || true)"
   export TAVIK_WINE_FILES
@@ -49,19 +50,30 @@ tavik_wine_file() {
 }
 if [ -z "${TAVIK_X86_UNAVAILABLE+set}" ]; then
   TAVIK_X86_UNAVAILABLE=""
+  TAVIK_X86_REFUSED_BY_KERNEL=""
   tavik_loader32="$(tavik_wine_file wine)"
   if [ -z "$tavik_loader32" ]; then
     TAVIK_X86_UNAVAILABLE="32-bit Wine (wine32:i386) is not installed"
   elif ! tavik_probe="$("$tavik_loader32" --version 2>&1 </dev/null)"; then
-    TAVIK_X86_UNAVAILABLE="this kernel does not run 32-bit programs ($tavik_loader32 --version: ${tavik_probe:-no output})"
+    if [[ $tavik_probe == *"Exec format error"* ]]; then
+      TAVIK_X86_REFUSED_BY_KERNEL=1
+      TAVIK_X86_UNAVAILABLE="this kernel does not run 32-bit programs ($tavik_loader32 --version: $tavik_probe)"
+    else
+      TAVIK_X86_UNAVAILABLE="the 32-bit Wine loader fails ($tavik_loader32 --version: ${tavik_probe:-no output})"
+    fi
   fi
   unset tavik_loader32 tavik_probe
-  export TAVIK_X86_UNAVAILABLE
+  export TAVIK_X86_UNAVAILABLE TAVIK_X86_REFUSED_BY_KERNEL
 fi
 # Prints why the x86 flavour cannot run here (status 0), or has status 1
 # when it can.
 tavik_x86_unavailable() {
   [ -n "$TAVIK_X86_UNAVAILABLE" ] && echo "$TAVIK_X86_UNAVAILABLE"
+}
+# Status 0 when the only reason is the kernel's: it does not run 32-bit
+# code at all. Any other reason is a fault of the machine's setup.
+tavik_x86_refused_by_kernel() {
+  [ -n "${TAVIK_X86_REFUSED_BY_KERNEL:-}" ]
 }
 # The loader that starts a program of the build: Debian's `wine`, or the
 # 64-bit loader where the 32-bit one is installed but cannot run.
