@@ -148,7 +148,10 @@ TEST_P(OptionsKeys, PressOnlyTheFocusedButton) {
     test::PostMouseClick(GetDlgItem(dialog, GetParam().focused), POINT{3, 3});
     for (WPARAM key : GetParam().keys) test::PostKey(GetDlgItem(dialog, GetParam().focused), key);
     if (GetParam().keys.back() == VK_TAB) test::PostKey(GetDlgItem(dialog, kIdOptionsCmdOK), VK_RETURN);
-    if (*GetParam().stored != '7') return test::WaitUntil("OK to close it", [&] { return !IsWindow(dialog); });
+    if (*GetParam().stored != '7') {
+      test::WaitUntil("OK to close it", [&] { return !IsWindow(dialog); });
+      return;
+    }
     Settle();
     EXPECT_TRUE(IsWindow(dialog));
     test::PostClick(dialog, kIdOptionsCmdCancel);
@@ -212,7 +215,10 @@ const PickerRow kPickerRows[] = {
     {"a drive keeps its root's separator", kIdCmdTavikDB, kIdTxtTavikDB,
      [](DialogsTest&, HWND picker, HWND tree) {
        PickDrive(picker, 'c');
-       test::WaitUntil("C:", [&] { return Entries(tree).at(0) == "C:\\"; });
+       test::WaitUntil("C:", [&] {
+         const std::vector<std::string> entries = Entries(tree);
+         return !entries.empty() && entries[0] == "C:\\";
+       });
      },
      kIdPickerCmdOK, "C:\\"},
     {"a drive that cannot be read sends the list back and leaves the tree", kIdCmdFolda, kIdTxtFolda,

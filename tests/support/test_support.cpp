@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -29,9 +30,10 @@ namespace fs = std::filesystem;
 
 std::string Sjis(const char* utf8) { return AnsiDecoder::System().Encode(FromUtf8(utf8)); }
 
-void WaitUntil(const char* what, const std::function<bool()>& done) {
-  auto next_note = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+bool WaitUpTo(double seconds, const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
 #ifdef _WIN32
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -42,11 +44,26 @@ void WaitUntil(const char* what, const std::function<bool()>& done) {
 #else
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
 #endif
-    if (std::chrono::steady_clock::now() > next_note) {
-      std::fprintf(stderr, "still waiting for %s\n", what);
-      next_note += std::chrono::seconds(10);
-    }
   }
+  return true;
+}
+
+namespace {
+// The test whose wait gave up, if any: its later waits give up at once.
+std::atomic<const ::testing::TestInfo*> gave_up_in{nullptr};
+}  // namespace
+
+bool WaitUntil(const char* what, const std::function<bool()>& done) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const bool gave_up_before = test != nullptr && gave_up_in.load() == test;
+  if (WaitUpTo(gave_up_before ? 0.0 : kWaitBoundSeconds, done)) return true;
+  if (gave_up_before) {
+    ADD_FAILURE() << "not waited for " << what << ": an earlier wait of this test gave up";
+  } else {
+    ADD_FAILURE() << "waited " << kWaitBoundSeconds << " s for " << what << " in vain";
+    gave_up_in = test;
+  }
+  return false;
 }
 
 namespace {

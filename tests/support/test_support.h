@@ -32,10 +32,20 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
 // The code page 932 bytes of a UTF-8 literal, as the viewer writes them.
 std::string Sjis(const char* utf8);
 
+// How long a wait of a test holds out: far beyond what any awaited
+// behaviour takes on a loaded machine, so that it asserts no speed and
+// only turns a behaviour that never comes into a failure.
+inline constexpr int kWaitBoundSeconds = 30;
+
 // Waits until `done` holds, the calling thread's messages dispatched
-// meanwhile on Windows. No time limit: the test runner's timeout is the one
-// limit; every ten seconds the wait says what it waits for.
-void WaitUntil(const char* what, const std::function<bool()>& done);
+// meanwhile on Windows; true when it does. After kWaitBoundSeconds the
+// wait fails the running test, naming `what`, and returns false. Once a
+// wait of a test has failed so, its later waits fail at once: a broken
+// behaviour costs one bound, not one a wait.
+bool WaitUntil(const char* what, const std::function<bool()>& done);
+// The same with a bound of `seconds` and no failure of its own: for
+// clean-up that goes on after a failed wait.
+bool WaitUpTo(double seconds, const std::function<bool()>& done);
 
 // A fresh folder under the temporary folder, removed with its contents.
 class TempDir {

@@ -1,6 +1,7 @@
 #include "support/window_support_win32.h"
 
 #include <atomic>
+#include <exception>
 #include <string_view>
 #include <thread>
 
@@ -76,13 +77,27 @@ BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
 
 void WhileOpen(const std::function<void()>& open, const std::function<void()>& drive) {
   std::atomic<bool> returned{false};
+  const DWORD test_thread = GetCurrentThreadId();
   std::thread driver([&] {
-    drive();
-    WaitUntil("the modal window to close", [&] { return returned || (EnumWindows(CloseLeftover, 0), false); });
+    try {
+      drive();
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << "the driver stopped: " << error.what();
+    }
+    // Whatever the driver left open (it stopped short, or one of its waits
+    // gave up) is closed, so that `open` returns and the next test runs.
+    if (!WaitUntil("the modal window to close", [&] { return returned || (EnumWindows(CloseLeftover, 0), false); })) {
+      // A window that does not close on request: its modal loop ends on
+      // WM_QUIT, which it hands on to the test thread's own loop.
+      PostThreadMessageW(test_thread, WM_QUIT, 0, 0);
+      WaitUpTo(kWaitBoundSeconds, [&] { return returned.load(); });
+    }
   });
   open();
   returned = true;
   driver.join();
+  MSG quit;  // a WM_QUIT that ended the modal loop is not the next test's
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 }  // namespace tavik::test

@@ -14,7 +14,7 @@ std::string TextOf(HWND window);  // UTF-8
 std::string TextOf(HWND dialog, int id);
 
 // The first visible top-level window of the class (and caption, and
-// process, when given), once it shows.
+// process, when given), once it shows; nullptr when none shows in time.
 HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption = nullptr, DWORD process = 0);
 
 void PostClick(HWND dialog, int id);  // a button's click
@@ -24,7 +24,9 @@ void PostMouseClick(HWND control, POINT at, bool twice = false);
 std::string AnswerMessageBox(HWND box);  // its text; OK pressed
 
 // Runs `open` on this thread (it returns when its modal loop has ended)
-// while `drive` works the windows from a second thread.
+// while `drive` works the windows from a second thread. When `drive` is
+// done, or stopped short by a failure, what it left open is closed; a
+// modal loop that does not end then is ended with WM_QUIT.
 void WhileOpen(const std::function<void()>& open, const std::function<void()>& drive);
 
 }  // namespace tavik::test
