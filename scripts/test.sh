@@ -18,7 +18,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
+started=$SECONDS
 bash scripts/install-deps.sh
+install_seconds=$((SECONDS - started))
 # What Wine can run here is asked afresh, after the install step and not
 # taken from the caller: before it, a fresh machine has no Wine at all.
 unset TAVIK_WINE_FILES TAVIK_X86_UNAVAILABLE TAVIK_X86_REFUSED_BY_KERNEL
@@ -93,7 +95,7 @@ trap 'echo "hung up"; exit 129' HUP
 # What an earlier run left in the build folders (a run that was killed).
 end_wine_prefixes
 
-phase_times=()
+phase_times=("installs $install_seconds s")
 mkdir -p build
 started=$SECONDS
 for preset in linux windows-x64 windows-x86; do

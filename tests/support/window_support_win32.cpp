@@ -86,9 +86,10 @@ void WhileOpen(const std::function<void()>& open, const std::function<void()>& d
     }
     // Whatever the driver left open (it stopped short, or one of its waits
     // gave up) is closed, so that `open` returns and the next test runs.
-    if (!WaitUntil("the modal window to close", [&] { return returned || (EnumWindows(CloseLeftover, 0), false); })) {
+    if (!WaitUpTo(kWaitBoundSeconds, [&] { return returned || (EnumWindows(CloseLeftover, 0), false); })) {
       // A window that does not close on request: its modal loop ends on
       // WM_QUIT, which it hands on to the test thread's own loop.
+      ADD_FAILURE() << "the modal window did not close on request";
       PostThreadMessageW(test_thread, WM_QUIT, 0, 0);
       WaitUpTo(kWaitBoundSeconds, [&] { return returned.load(); });
     }
