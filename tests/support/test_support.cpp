@@ -212,16 +212,31 @@ void ExecSql(TextView data_source, TextView sql) {
   statement.ExecDirect(sql);
 }
 
+namespace {
+
+constexpr TextView kCreatePatientTable =
+    u"CREATE TABLE tavik (KrNo VARCHAR(4000), KrName VARCHAR(4000), PKana VARCHAR(4000), "
+    u"PBDate VARCHAR(4000), PSex VARCHAR(4000), PZip VARCHAR(4000), PAddr VARCHAR(4000), "
+    u"PTel VARCHAR(4000), PFax VARCHAR(4000), PInf1 VARCHAR(4000), Memo VARCHAR(4000))";
+
+}  // namespace
+
 void ResetPatientTable(TextView data_source) {
   try {
     ExecSql(data_source, u"DROP TABLE tavik");
   } catch (const DatabaseError&) {
     // not there yet
   }
-  ExecSql(data_source,
-          u"CREATE TABLE tavik (KrNo VARCHAR(4000), KrName VARCHAR(4000), PKana VARCHAR(4000), "
-          u"PBDate VARCHAR(4000), PSex VARCHAR(4000), PZip VARCHAR(4000), PAddr VARCHAR(4000), "
-          u"PTel VARCHAR(4000), PFax VARCHAR(4000), PInf1 VARCHAR(4000), Memo VARCHAR(4000))");
+  ExecSql(data_source, kCreatePatientTable);
+}
+
+void ResetPatientTable(odbc::Connection& connection) {
+  try {
+    odbc::Statement(connection).ExecDirect(u"DROP TABLE tavik");
+  } catch (const DatabaseError&) {
+    // not there yet
+  }
+  odbc::Statement(connection).ExecDirect(kCreatePatientTable);
 }
 
 std::vector<std::string> PatientRows(TextView data_source) {
