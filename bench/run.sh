@@ -9,6 +9,7 @@
 #   over 100,000 idle ticks and over 10,000 ticks with a patient file each.
 #
 #   bench/run.sh [benchmark flags, e.g. --benchmark_min_time=2]
+#   bench/run.sh --smoke BUILD_DIR
 #
 # Environment:
 #   TAVIK_BENCH_BUILD  build folder (default build/bench), configured with
@@ -20,12 +21,85 @@
 # odbcinst.ini, so the store benchmark runs three times: pooled and kept-open
 # with the test configuration (Pooling=Yes), unpooled with a copy of
 # odbcinst.ini that says Pooling=No.
+#
+# --smoke runs every benchmark program of BUILD_DIR once, with the smallest
+# sizes, in a temporary folder of its own (ODBC configuration, database,
+# TMPDIR) that goes with it: whether each still runs, not how fast. It
+# builds nothing (the test command runs it on the `linux` build it has made)
+# and prints a line "smoke: PROGRAM passed|failed (N s)" for each program. A
+# program fails when it exits with an error, stops a benchmark on an error,
+# or runs none; the command then fails too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if ! command -v jq >/dev/null; then
   echo "bench/run.sh: jq is missing (bash scripts/install-deps.sh installs it)" >&2
   exit 1
+fi
+
+# Each program once: the store benchmark in its three modes, since each
+# mode runs code of its own; the intake with a backlog of ten files and
+# the smallest idle folders; the main window's tick with a few hundred
+# idle ticks and twenty patient files.
+smoke() {
+  local build="$1" dir failed=0
+  dir="$(mktemp -d "${TMPDIR:-/tmp}/tavik-bench-smoke.XXXXXX")"
+  # shellcheck disable=SC2064  # the folder is known now
+  trap "rm -rf '$dir'" EXIT
+  eval "$(tools/odbc-test-env.sh "$dir/odbc")"
+  mkdir -p "$dir/nopool" "$dir/tmp"
+  sed 's/^Pooling=.*/Pooling=No/' "$ODBCSYSINI/odbcinst.ini" >"$dir/nopool/odbcinst.ini"
+  # The benchmarks' folders under the temporary folder go with this one,
+  # even those of a program that crashed.
+  export TMPDIR="$dir/tmp"
+  local quick=(--benchmark_min_time=0.01)
+
+  # Runs one Google Benchmark program; it fails unless it exits with 0
+  # and its report holds runs, none stopped on an error.
+  #   gbench JSON_NAME program [flags]
+  gbench() {
+    local json="$dir/$1.json"
+    shift
+    timeout --foreground -k 10 300 "$@" "${quick[@]}" --benchmark_out="$json" --benchmark_out_format=json ||
+      { echo "exit status $?"; return 1; }
+    # Slurped: a report left empty (no benchmark matched) is no success.
+    jq -es 'length == 1 and (.[0].benchmarks | length > 0)' "$json" >/dev/null ||
+      { echo "no benchmark ran"; return 1; }
+    if ! jq -e '[.benchmarks[] | select(.error_occurred // false)] | length == 0' "$json" >/dev/null; then
+      jq -r '.benchmarks[] | select(.error_occurred // false) | "stopped: \(.name): \(.error_message)"' "$json"
+      return 1
+    fi
+  }
+  # program, then the commands that run it
+  check() {
+    local name="$1" started=$SECONDS
+    shift
+    echo "== smoke $name"
+    if "$@"; then
+      echo "smoke: $name passed ($((SECONDS - started)) s)"
+    else
+      echo "smoke: $name failed ($((SECONDS - started)) s)"
+      failed=1
+    fi
+  }
+  local bin="$build/bench"
+  check bench_exchange_reader gbench reader "$bin/bench_exchange_reader"
+  store_modes() {
+    gbench store-pooled "$bin/bench_patient_store" --mode=pooled &&
+      ODBCSYSINI="$dir/nopool" gbench store-unpooled "$bin/bench_patient_store" --mode=unpooled &&
+      gbench store-kept-open "$bin/bench_patient_store" --mode=kept-open
+  }
+  check bench_patient_store store_modes
+  check bench_intake gbench intake "$bin/bench_intake" --backlogs=10 \
+    --benchmark_filter='^(IdleTick/empty|IdleTick/backups:1000|Backlog/10)(/|$)'
+  check bench_app_tick timeout --foreground -k 10 300 "$bin/bench_app_tick" 200 20
+  return $failed
+}
+
+if [ "${1:-}" = --smoke ]; then
+  [ $# = 2 ] && [ -d "$2/bench" ] || { echo "usage: bench/run.sh --smoke BUILD_DIR (a build with the benchmarks)" >&2; exit 2; }
+  smoke "$2"
+  exit
 fi
 
 build="${TAVIK_BENCH_BUILD:-build/bench}"
