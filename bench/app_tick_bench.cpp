@@ -3,13 +3,21 @@
 // Reports resident memory over 100,000 idle ticks and over 10,000 ticks
 // that each find one patient file, and the CPU time of an idle tick.
 //
-//   app_tick_bench [IDLE_TICKS] [FILE_TICKS] [DATA_SOURCE]
+//   bench_app_tick [IDLE_TICKS] [FILE_TICKS] [DATA_SOURCE]
 //
 // DATA_SOURCE defaults to "FileMaker5"; a name that is not defined makes
 // every store fail at connect, which separates the program's own memory
-// from the driver manager's and the driver's.
+// from the driver manager's and the driver's. With the test configuration
+// the two differ much: unixODBC 2.3.11 opens iconv converters for the
+// ANSI-only SQLite3 driver on every connection and closes few of them (of
+// the 20 opened for each stored file here, 18 stay open), so resident
+// memory grows by some 40 KiB a stored file; with an undefined name it
+// stays flat.
 // Uses the data source "FileMaker5" of the environment (ODBCINI and
-// ODBCSYSINI, see tools/odbc-test-env.sh); its table is emptied first.
+// ODBCSYSINI, see tools/odbc-test-env.sh); its table is made anew first, as
+// bench_table.h arranges it. With "FileMaker5", a patient file left in the
+// exchange folder at the end (a store that failed) fails the run: the
+// figures would not be those of the program at work.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -21,6 +29,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "bench_table.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"
 #include "patient_file_writer.h"
@@ -100,8 +109,7 @@ int main(int argc, char** argv) {
   try {
     odbc::Environment environment(false);
     odbc::Connection connection(environment, u"FileMaker5", u"", u"");
-    odbc::Statement statement(connection);
-    statement.ExecDirect(u"DELETE FROM tavik");
+    bench::CreatePatientTable(connection, false);
   } catch (const std::exception& error) {
     std::printf("data source FileMaker5: %s\n", error.what());
   }
@@ -169,5 +177,9 @@ int main(int argc, char** argv) {
   form.Form_QueryUnload();
   form.Form_Unload();
   fs::remove_all(root);
+  if (options.data_source == u"FileMaker5" && left != 0) {
+    std::printf("patient files were left with the data source FileMaker5: its stores failed\n");
+    return 1;
+  }
   return 0;
 }

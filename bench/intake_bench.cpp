@@ -33,12 +33,16 @@
 // TAVIK_TEST_ODBC=1 (set by tools/odbc-test-env.sh):
 //
 //   eval "$(tools/odbc-test-env.sh /tmp/bench-odbc)"
-//   bench_intake
+//   bench_intake [--backlogs=N,...]
+//
+// --backlogs gives the backlog sizes (default 1000,10000); bench/run.sh's
+// smoke run takes a backlog of a few files.
 #include <benchmark/benchmark.h>
 
 #include "bench_table.h"
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -262,10 +266,41 @@ void BM_IdleTick(benchmark::State& state, std::size_t backups) {
   }
 }
 
+// "1000,10000" as numbers; empty when the text is not such a list.
+std::vector<std::size_t> ParseSizes(const std::string& text) {
+  std::vector<std::size_t> sizes;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    const std::string item = text.substr(start, end - start);
+    if (item.empty() || item.find_first_not_of("0123456789") != std::string::npos || item.size() > 9) {
+      return {};
+    }
+    sizes.push_back(static_cast<std::size_t>(std::stoul(item)));
+    start = end + 1;
+  }
+  return sizes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   tavik::test::PrepareTestOdbc();
+  // Take --backlogs out before the benchmark library sees the arguments.
+  std::vector<std::size_t> backlogs = {1000, 10000};
+  std::vector<char*> args;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--backlogs=", 0) != 0) {
+      args.push_back(argv[i]);
+      continue;
+    }
+    backlogs = ParseSizes(arg.substr(11));
+    if (backlogs.empty()) {
+      std::cerr << "bench_intake: --backlogs must be file counts separated by commas\n";
+      return 2;
+    }
+  }
 
   benchmark::RegisterBenchmark("IdleTick/empty", BM_IdleTick, std::size_t{0})
       ->MeasureProcessCPUTime()
@@ -281,23 +316,23 @@ int main(int argc, char** argv) {
   if (configured != nullptr && std::strcmp(configured, "1") == 0) {
     // A tick lasts seconds (each stored file waits for a sync), so the
     // library would stop after one; the counts are fixed instead: five
-    // ticks at 1,000, two at 10,000 (one took about 20 s here).
-    benchmark::RegisterBenchmark("Backlog/1000", BM_Backlog, std::size_t{1000})
-        ->Iterations(5)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Backlog/10000", BM_Backlog, std::size_t{10000})
-        ->Iterations(2)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
+    // ticks below 10,000 files, two from there on (one tick of 10,000 took
+    // about 20 s here).
+    for (const std::size_t count : backlogs) {
+      benchmark::RegisterBenchmark(("Backlog/" + std::to_string(count)).c_str(), BM_Backlog, count)
+          ->Iterations(count < 10000 ? 5 : 2)
+          ->UseRealTime()
+          ->Unit(benchmark::kMillisecond);
+    }
   } else {
     std::cerr << "bench_intake: backlogs skipped: TAVIK_TEST_ODBC is not set. Set up the data "
                  "source \"FileMaker5\" first:\n  eval \"$(tools/odbc-test-env.sh /tmp/bench-odbc)\"\n"
                  "or run bench/run.sh.\n";
   }
 
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
   try {
     benchmark::RunSpecifiedBenchmarks();
   } catch (const tavik::DatabaseError& error) {

@@ -15,7 +15,7 @@ packages=(
   libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386
   postgresql libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  zip unzip
+  zip unzip jq
 )
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo

@@ -3,7 +3,8 @@
 #  1. installs what is missing (Debian packages),
 #  2. builds the three flavours (linux, windows-x64, windows-x86),
 #  3. starts a PostgreSQL server on loopback and an Xvfb display,
-#  4. runs the portable core's tests natively (ASan + UBSan),
+#  4. runs the portable core's tests natively (ASan + UBSan), then each
+#     benchmark program once with its smallest sizes (one test each),
 #  5. runs each Windows flavour's tests under Wine (code page 932): x64, and
 #     x86 where this kernel runs 32-bit programs,
 #  6. builds the release package and checks what it holds (one test),
@@ -201,6 +202,39 @@ run_flavour() {
 }
 
 run_flavour native build/linux
+
+# Each benchmark program once, with its smallest sizes (bench/run.sh
+# --smoke): a benchmark that no longer runs fails the run; no figure is
+# looked at. The linux build above holds them (every native build does), so
+# nothing is built again: a build of the preset "bench" would compile the
+# core once more for figures nobody reads here, and the sanitizers check
+# the benchmarks' code besides. In the background, as ctest is, so that a
+# signal reaches the traps at once: what the smoke run still has running
+# carries the run's mark then, and its folders (TMPDIR) are under $work.
+echo "== benchmarks (smoke run)"
+started=$SECONDS
+TMPDIR="$work" bash bench/run.sh --smoke build/linux </dev/null >"$logs/benchmarks.log" 2>&1 &
+smoke_status=0
+wait $! || smoke_status=$?
+bp=0 bf=0
+while read -r _ program verdict rest; do
+  echo "  $program: $verdict $rest"
+  if [ "$verdict" = passed ]; then
+    bp=$((bp + 1))
+  else
+    bf=$((bf + 1))
+    failures+=("benchmarks: $program")
+  fi
+done < <(grep '^smoke: ' "$logs/benchmarks.log")
+# Failed without a program to blame (no build, no ODBC set-up), or ran none.
+if { [ $smoke_status != 0 ] && [ $bf = 0 ]; } || [ $((bp + bf)) = 0 ]; then
+  bf=$((bf + 1))
+  failures+=("benchmarks: bench/run.sh --smoke: $(tail -n 1 "$logs/benchmarks.log")")
+fi
+passed=$((passed + bp)) failed=$((failed + bf))
+phase_times+=("benchmarks $((SECONDS - started)) s")
+flavour_lines+=("benchmarks: $bp passed, $bf failed")
+echo "${flavour_lines[-1]}"
 
 echo "== Windows tests under Wine (LC_ALL=ja_JP.UTF-8, code page 932)"
 # One fresh prefix is made and each flavour gets a copy of its own.

@@ -14,6 +14,10 @@
 #include "common/text.h"
 #include "settings/settings_store.h"
 
+namespace tavik::odbc {
+class Connection;
+}  // namespace tavik::odbc
+
 namespace tavik::test {
 
 inline Text U(const char* utf8) { return FromUtf8(utf8); }
@@ -104,8 +108,13 @@ void PrepareTestOdbc();
 void ExecSql(TextView data_source, TextView sql);
 
 // Creates `tavik` anew with the program's columns and Memo, which the
-// program never touches.
+// program never touches, over connections of its own.
 void ResetPatientTable(TextView data_source);
+// The same over the caller's connection. A SQLite connection checks a
+// CREATE against the layout it read last: after the table was made anew
+// over another connection, it still sees the old table's indexes. A caller
+// that goes on to add an index over its own connection resets over it.
+void ResetPatientTable(odbc::Connection& connection);
 // Its rows as "KrNo|KrName|...|PInf1|Memo", NULL as "<null>", sorted.
 std::vector<std::string> PatientRows(TextView data_source);
 
