@@ -233,12 +233,9 @@ constexpr TextView kCreatePatientTable =
 }  // namespace
 
 void ResetPatientTable(TextView data_source) {
-  try {
-    ExecSql(data_source, u"DROP TABLE tavik");
-  } catch (const DatabaseError&) {
-    // not there yet
-  }
-  ExecSql(data_source, kCreatePatientTable);
+  PrepareTestOdbc();
+  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
+  ResetPatientTable(connection);
 }
 
 void ResetPatientTable(odbc::Connection& connection) {
