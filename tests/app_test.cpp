@@ -9,7 +9,7 @@
 #include "app/tray_decoding.h"
 #include "common/program_error.h"
 #include "common/twips.h"
-#include "patientdb/patient_store.h"
+#include "intake/patient_store.h"
 #include "support/test_support.h"
 
 namespace tavik {

@@ -2,8 +2,9 @@
 
 #include <vector>
 
+#include "common/paths.h"
+#include "common/program_identity.h"
 #include "common/wide_text_win32.h"
-#include "settings/settings_store.h"
 
 namespace tavik {
 
@@ -17,9 +18,7 @@ Text ExecutableFolder() {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return Text();
     if (length < path.size()) {
-      const Text file = TextFromWide(std::wstring_view(path.data(), length));
-      const std::size_t slash = file.find_last_of(u"\\/");
-      return slash == Text::npos ? Text() : file.substr(0, slash);
+      return FolderOfPath(TextFromWide(std::wstring_view(path.data(), length)));
     }
     path.resize(path.size() * 2);
   }

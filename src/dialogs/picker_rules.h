@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/text.h"
 #include "dialogs/options_rules.h"
 #include "settings/program_values.h"
@@ -84,31 +85,5 @@ class FolderPicker {
   DriveList& drives_;
   Text program_folder_;
 };
-
-// Path forms the tree works with.
-
-// "C:" for "c:\x", "C:" or "c:"; empty when the path starts with no drive
-// letter (a UNC path, a relative path).
-Text DriveOfPath(TextView path);
-
-// True for a bare drive such as "D:" (no separator, no folder).
-bool IsBareDrive(TextView path);
-
-// A folder path as the tree gives it: "/" taken as "\", a drive's root
-// with one trailing "\" ("C:" and "C:\\" give "C:\"), any other folder
-// without trailing separators.
-Text NormalisedFolderPath(TextView path);
-
-// The open folder with its ancestors, the root first: "C:\a\b" gives
-// "C:\", "C:\a", "C:\a\b". A UNC path starts at "\\server\share\".
-std::vector<Text> FolderChain(TextView path);
-
-// The name the tree shows for one entry of a chain: the root as it is
-// ("C:\"), any other folder by its last name.
-Text FolderDisplayName(TextView path);
-
-// A subfolder's path: the folder, one "\" unless it already ends in one,
-// the name.
-Text JoinFolder(TextView folder, TextView name);
 
 }  // namespace tavik

@@ -1,6 +1,7 @@
 // The Win32 file system behind the intake's contract.
 #include <windows.h>
 
+#include "common/paths.h"
 #include "common/wide_text_win32.h"
 #include "intake/file_system.h"
 
@@ -12,7 +13,7 @@ class Win32FileSystem final : public FileSystem {
  public:
   std::vector<Text> List(const Text& folder, const Text& pattern) override {
     std::vector<Text> names;
-    const Text query = folder + u"\\" + pattern;
+    const Text query = JoinPath(folder, pattern);
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(WideCStr(query), &data);
     if (find == INVALID_HANDLE_VALUE) return names;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "common/paths.h"
 #include "intake/exchange_file.h"
-#include "patientdb/patient_store.h"
+#include "intake/patient_store.h"
 
 namespace tavik {
 
@@ -11,8 +12,6 @@ namespace {
 constexpr TextView kPatientPatterns[] = {u"*.fmr", u"*.req"};
 constexpr TextView kBackupExtension = u"bak";
 constexpr TextView kSecondBackupExtension = u"bk2";
-
-Text Join(const Text& folder, const Text& name) { return folder + u"\\" + name; }
 }  // namespace
 
 Text BackupName(const Text& path, TextView extension) {
@@ -39,7 +38,7 @@ IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
 
   bool database_unreachable = false;
   for (const Text& name : names) {
-    const Text path = Join(folder, name);
+    const Text path = JoinPath(folder, name);
     try {
       switch (HandleFile(path, database_unreachable)) {
         case FileOutcome::Stored: ++report.stored; break;
@@ -90,13 +89,13 @@ void IntakeCycle::RotateBackups(const Text& exchange_folder) {
   if (exchange_folder.empty()) return;
   const Text folder = exchange_folder;
   for (const Text& name : file_system_.List(folder, u"*.bk2")) {
-    file_system_.Delete(Join(folder, name));
+    file_system_.Delete(JoinPath(folder, name));
   }
   // One listing: a ".bak" whose ".bk2" name is still taken (that ".bk2"
   // could not be deleted above) or that cannot be renamed stays for the
   // next start and is not taken again, so the rotation always ends.
   for (const Text& name : file_system_.List(folder, u"*.bak")) {
-    const Text path = Join(folder, name);
+    const Text path = JoinPath(folder, name);
     file_system_.Rename(path, BackupName(path, kSecondBackupExtension));
   }
 }

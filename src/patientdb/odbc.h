@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "patientdb/patient_store.h"
+#include "intake/patient_store.h"
 
 namespace tavik {
 

@@ -11,7 +11,7 @@
 #include "common/text.h"
 #include "intake/patient_record.h"
 #include "patientdb/odbc.h"
-#include "patientdb/patient_store.h"
+#include "intake/patient_store.h"
 
 namespace tavik {
 

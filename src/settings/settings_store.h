@@ -7,12 +7,13 @@
 
 #include <memory>
 
+#include "common/program_identity.h"
 #include "common/text.h"
 
 namespace tavik {
 
-inline constexpr TextView kProgramTitle = u"TavikFM";
-inline constexpr TextView kViewerTitle = u"TavikView";
+// Where the program's settings and the viewer's live: the application
+// (kProgramTitle, kViewerTitle), this section, and the keys.
 inline constexpr TextView kSettingsSection = u"Settings";
 inline constexpr TextView kKeyFolda = u"Folda";
 inline constexpr TextView kKeyKosinTime = u"KosinTime";

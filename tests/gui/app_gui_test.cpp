@@ -11,7 +11,7 @@
 #include "common/wide_text_win32.h"
 #include "dialogs/dialogs_win32gui.h"
 #include "patient_file_writer.h"
-#include "patientdb/patient_store.h"
+#include "intake/patient_store.h"
 #include "support/test_support.h"
 #include "support/window_support_win32.h"
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/text.h"
 #include "settings/settings_store.h"
 
@@ -59,7 +60,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const Text& path() const { return path_; }
-  Text operator/(TextView name) const { return path_ + u"\\" + Text(name); }
+  Text operator/(TextView name) const { return JoinPath(path_, name); }
 
  private:
   Text path_;

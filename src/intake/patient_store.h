@@ -1,4 +1,5 @@
-// Where the intake stores a patient, and how a store fails.
+// Where the intake stores a patient, and how a store fails. The patient
+// database gateway is the one implementation in the program.
 #pragma once
 
 #include <stdexcept>
