@@ -1,4 +1,4 @@
-// The main window's tick without windows, natively: MainForm over the real
+// The main window's tick without windows, natively: AppController over the real
 // file system, intake cycle and ODBC gateway, as tavikFM.exe runs it.
 // Reports resident memory over 100,000 idle ticks and over 10,000 ticks
 // that each find one patient file, and the CPU time of an idle tick.
@@ -28,7 +28,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/main_form.h"
+#include "app/app_controller.h"
 #include "bench_table.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"
@@ -60,18 +60,18 @@ double CpuSeconds() {
 }
 
 // The window's side: nothing to draw here.
-class NoWindow final : public MainWindowPort {
+class NoWindow final : public MainWindowView {
  public:
   void AddTrayIcon() override {}
   void RemoveTrayIcon() override {}
   void SetVisible(bool) override {}
-  void SetCheck1(bool) override {}
-  bool Check1() const override { return false; }
-  void SetTimerInterval(std::int32_t milliseconds) override { ticking_ = milliseconds > 0; }
+  void SetStartHiddenBox(bool) override {}
+  bool StartHiddenBox() const override { return false; }
+  void SetIntakeInterval(std::int32_t milliseconds) override { ticking_ = milliseconds > 0; }
   void ShowMessage(const Text& text) override { std::printf("message: %s\n", ToUtf8(text).c_str()); }
   void OpenDocument(const Text&, const Text&) override {}
   void Beep() override {}
-  void ShowPopupMenu() override {}
+  void ShowTrayMenu() override {}
   bool ShowHelp(const Text&) override { return true; }
   bool SaveStartupShortcut() override { return true; }
   bool ticking() const { return ticking_; }
@@ -118,21 +118,21 @@ int main(int argc, char** argv) {
   store->WriteSetting(kViewerTitle, kSettingsSection, kKeyFolda, Native(root / "data"));
   ProgramValues values;
   IntakeCycle intake(PlatformFileSystem(), gateway);
-  ProgramParts parts{Native(root / "app"), *store, PlatformFileSystem(), intake, values};
+  ProgramServices services{Native(root / "app"), *store, PlatformFileSystem(), intake, values};
   NoWindow window;
-  MainForm form(window, parts);
-  form.Form_Load();
+  AppController app(window, services);
+  app.Start();
   if (!window.ticking()) {
-    std::printf("the load sequence stopped short\n");
+    std::printf("the start-up sequence stopped short\n");
     return 1;
   }
 
   // Warm up, then idle ticks.
-  for (int i = 0; i < 100; ++i) form.Timer1_Timer();
+  for (int i = 0; i < 100; ++i) app.OnTick();
   const long rss_idle_start = ResidentKiB();
   const double cpu_idle_start = CpuSeconds();
   const auto wall_idle_start = std::chrono::steady_clock::now();
-  for (long i = 0; i < idle_ticks; ++i) form.Timer1_Timer();
+  for (long i = 0; i < idle_ticks; ++i) app.OnTick();
   const double cpu_idle = CpuSeconds() - cpu_idle_start;
   const double wall_idle =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_idle_start).count();
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     file.record = generator.Next(chart, static_cast<std::uint64_t>(i + 1));
     std::ofstream(exchange / (ToUtf8(chart) + ".fmr"), std::ios::binary)
         << viewer::PatientFileBytes(file);
-    form.Timer1_Timer();
+    app.OnTick();
     // Backups of earlier ticks go, as the next start's rotation would
     // take them: the folder stays small.
     if (i % 1000 == 999) {
@@ -174,8 +174,8 @@ int main(int argc, char** argv) {
               "(after 10%%: %ld KiB; last 90%%: %+ld KiB), %zu files left\n",
               file_ticks, cpu_files / static_cast<double>(file_ticks) * 1e6, rss_files_start,
               rss_files_end, rss_files_mid, rss_files_end - rss_files_mid, left);
-  form.Form_QueryUnload();
-  form.Form_Unload();
+  app.RememberStartHidden();
+  app.Shutdown();
   fs::remove_all(root);
   if (options.data_source == u"FileMaker5" && left != 0) {
     std::printf("patient files were left with the data source FileMaker5: its stores failed\n");

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (char16_t& c : expected) {
     if (c == 0xFFFD) c = u'?';
   }
-  Check(decoder.Decode(decoder.Encode(text)) == expected, "characters do not survive encoding");
+  Check(decoder.Decode(tavik::viewer::EncodeAnsi(text)) == expected, "characters do not survive encoding");
 
   const ExchangeFile parsed = tavik::ParseExchangeBytes(bytes);
   Check(Same(parsed, tavik::ParseExchangeBytes(bytes)), "parsing is not deterministic");

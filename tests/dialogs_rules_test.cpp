@@ -15,7 +15,7 @@ using test::Utf8;
 // `interval` 0: no number, the dialog stays open.
 struct OkRow { const char* name; const char* text; bool store_fails; int interval; };
 
-// The interval itself is TickIntervalFromText's (number_text_test.cpp).
+// The interval itself is TickIntervalFromText's (settings_test.cpp).
 const OkRow kOkRows[] = {
     {"150 goes up to 300", "150", false, 300}, {"60001 goes down to 60000", "60001", false, 60000},
     {"a failed KosinTime write still applies the interval", "2000", true, 2000},
@@ -27,21 +27,21 @@ class OptionsOk : public testing::TestWithParam<OkRow> {};
 TEST_P(OptionsOk, StoresAndAppliesTheIntervalOrRefusesTheText) {
   const OkRow& row = GetParam();
   ProgramValues values;
-  values.TickInterval = 1234;
+  values.tick_interval = 1234;
   test::MemorySettingsStore store;
   store.fail_writes = row.store_fails;
   std::string timer;
   const bool closes = ApplyOptionsOk(U(row.text), values, store, [&](std::int32_t ms) { timer += std::to_string(ms); });
   const std::string interval = row.interval != 0 ? std::to_string(row.interval) : "";
   EXPECT_EQ(closes, row.interval != 0);
-  EXPECT_EQ(values.TickInterval, row.interval != 0 ? row.interval : 1234);
+  EXPECT_EQ(values.tick_interval, row.interval != 0 ? row.interval : 1234);
   EXPECT_EQ(timer, interval);
   EXPECT_EQ(Utf8(store.Stored(kProgramTitle, kKeyKosinTime).value_or(u"")), row.store_fails ? "" : interval);
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, OptionsOk, testing::ValuesIn(kOkRows), test::RowName<OkRow>);
 
-// Dir1 over a few folders and a share, Drive1 with drives only. A bare drive opens its
+// The folder tree over a few folders and a share, the drive list with drives only. A bare drive opens its
 // current folder, for the drive the tree is on the folder it has open; a
 // different drive, set or picked, notifies.
 struct FakeControls final : FolderTree, DriveList {
@@ -70,32 +70,32 @@ struct FakeControls final : FolderTree, DriveList {
   }
 };
 
-// `picked`: the drives the user picks after load, by letter; `notified`: the drive list's notifications, by
-// letter; `written`: "<box> <folder>" at OK, "" for none.
+// `picked`: the drives the user picks after opening, by letter; `notified`: the drive list's notifications, by
+// letter; `written`: the folder OK writes into the row's value and box.
 struct PickRow {
-  const char *name; PickerRow target; const char *start, *picked; std::function<void(FakeControls&)> meanwhile;
+  const char *name; FolderRow row; const char *start, *picked; std::function<void(FakeControls&)> meanwhile;
   const char *notified, *written;
 };
 
-constexpr PickerRow kExchange = PickerRow::PickExchange, kBackup = PickerRow::PickBackup,
-                    kDatabase = PickerRow::PickDatabase;
-
 const PickRow kPickRows[] = {
-    {"the exchange folder opens and the list keeps its drive", kExchange, "C:\\V", nullptr, nullptr, "", "0 C:\\V"},
-    {"a start on another drive moves the list whose notification opens that drive", kBackup, "D:\\work", nullptr,
-     nullptr, "D", "1 D:\\work"},
-    {"a missing starting folder opens the program folder", kExchange, "C:\\No", nullptr, nullptr, "", "0 C:\\App"},
-    {"an empty starting folder opens the program folder", kDatabase, "", nullptr, nullptr, "", "2 C:\\App"},
-    {"a share, which the drive list lacks, opens the program folder", kExchange, "\\\\s\\h", nullptr, nullptr, "",
-     "0 C:\\App"},
-    {"a starting drive not ready opens the program folder", kExchange, "A:\\", nullptr, nullptr, "", "0 C:\\App"},
-    {"a picked drive opens its current folder", kDatabase, "C:\\V", "D", nullptr, "D", "2 D:\\work"},
-    {"a drive root keeps its separator", kDatabase, "C:\\V", "D", [](FakeControls& t) { t.d_current = "D:\\"; }, "D",
-     "2 D:\\"},
-    {"a picked drive not ready sends the list back, each time", kExchange, "C:\\V", "AA", nullptr, "ACAC", "0 C:\\V"},
-    {"a failure on the way back stops there", kExchange, "C:\\V", "A",
-     [](FakeControls& t) { t.not_ready.insert("C:"); }, "AC", "0 C:\\V"},
-    {"any other target only closes", PickerRow::None, "C:\\V", nullptr, nullptr, "", ""},
+    {"the exchange folder opens and the list keeps its drive", FolderRow::Exchange, "C:\\V", nullptr, nullptr, "",
+     "C:\\V"},
+    {"a start on another drive moves the list whose notification opens that drive", FolderRow::Backup, "D:\\work",
+     nullptr, nullptr, "D", "D:\\work"},
+    {"a missing starting folder opens the program folder", FolderRow::Exchange, "C:\\No", nullptr, nullptr, "",
+     "C:\\App"},
+    {"an empty starting folder opens the program folder", FolderRow::Database, "", nullptr, nullptr, "", "C:\\App"},
+    {"a share, which the drive list lacks, opens the program folder", FolderRow::Exchange, "\\\\s\\h", nullptr,
+     nullptr, "", "C:\\App"},
+    {"a starting drive not ready opens the program folder", FolderRow::Exchange, "A:\\", nullptr, nullptr, "",
+     "C:\\App"},
+    {"a picked drive opens its current folder", FolderRow::Database, "C:\\V", "D", nullptr, "D", "D:\\work"},
+    {"a drive root keeps its separator", FolderRow::Database, "C:\\V", "D",
+     [](FakeControls& t) { t.d_current = "D:\\"; }, "D", "D:\\"},
+    {"a picked drive not ready sends the list back, each time", FolderRow::Exchange, "C:\\V", "AA", nullptr, "ACAC",
+     "C:\\V"},
+    {"a failure on the way back stops there", FolderRow::Exchange, "C:\\V", "A",
+     [](FakeControls& t) { t.not_ready.insert("C:"); }, "AC", "C:\\V"},
 };
 
 class FolderPickerRules : public testing::TestWithParam<PickRow> {};
@@ -103,19 +103,22 @@ class FolderPickerRules : public testing::TestWithParam<PickRow> {};
 TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
   const PickRow& row = GetParam();
   FakeControls controls;
-  ProgramValues values{U(row.start), U(row.start), U(row.start), 1000, row.target};
-  FolderPicker picker(values, controls, controls, u"C:\\App");
+  // Each row's value starts apart from the others, so that OK shows which it writes.
+  ProgramValues values{U(row.start), U(row.start) + u"b", U(row.start) + u"d", 1000};
+  if (row.row == FolderRow::Backup) values.backup_folder = U(row.start);
+  if (row.row == FolderRow::Database) values.database_folder = U(row.start);
+  ProgramValues expected = values;
+  FolderPicker picker(row.row, values, controls, controls, u"C:\\App");
   controls.picker = &picker;
-  picker.Load();
+  picker.Open();
   if (row.meanwhile) row.meanwhile(controls);
   for (const char* d = row.picked; d != nullptr && *d != '\0'; ++d) controls.Pick(std::string{*d, ':'});
-  const auto written = picker.Ok();
+  EXPECT_EQ(Utf8(picker.Ok()), row.written);
   EXPECT_EQ(controls.notified, row.notified);
-  EXPECT_EQ(written ? std::to_string(static_cast<int>(written->box)) + " " + Utf8(written->text) : "", row.written);
   // The row's program-wide value takes the folder; the others stay.
-  Text folders[3] = {U(row.start), U(row.start), U(row.start)};
-  if (written) folders[static_cast<int>(written->box)] = written->text;
-  EXPECT_EQ(values.ExchangeFolder + values.BackupFolder + values.DatabaseFolder, folders[0] + folders[1] + folders[2]);
+  expected.*FolderValueOf(row.row) = U(row.written);
+  EXPECT_EQ(values.exchange_folder + u"|" + values.backup_folder + u"|" + values.database_folder,
+            expected.exchange_folder + u"|" + expected.backup_folder + u"|" + expected.database_folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows), test::RowName<PickRow>);

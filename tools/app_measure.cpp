@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/main_window_win32gui.h"
 #include "patient_file_writer.h"
 
 namespace {
@@ -79,7 +80,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   HWND main = nullptr;
   while (main == nullptr || !IsWindowVisible(main)) {
-    main = FindWindowW(L"TavikFM.frmMain", nullptr);
+    main = FindWindowW(tavik::kMainWindowClass, nullptr);
     Sleep(5);
   }
   std::printf("start-up: the main window shown after %.0f ms\n",

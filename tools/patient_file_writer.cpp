@@ -1,5 +1,8 @@
 #include "patient_file_writer.h"
 
+#include <memory>
+#include <vector>
+
 #include "intake/ansi_decoder.h"
 
 namespace tavik::viewer {
@@ -141,9 +144,9 @@ bool SameRecord(const PatientRecord& a, const PatientRecord& b) {
 Text PatientFileText(const PatientFile& file) {
   const PatientRecord& r = file.record;
   Text out;
-  // The value of "Fun" starts at the 6th character: one character (here
-  // "x") stands between "Fun=" and the code.
-  if (file.fun) Line(out, u"Fun=x", *file.fun);
+  // The value of "Fun" starts at its 6th character: the viewer writes
+  // the key as "Func=".
+  if (file.fun) Line(out, u"Func=", *file.fun);
   Line(out, u"PNo=", r.PNo);
   Line(out, u"PID=", u"\"" + r.PID + u"\"");
   Line(out, u"PName=", r.PName);
@@ -159,8 +162,41 @@ Text PatientFileText(const PatientFile& file) {
   return out;
 }
 
-std::string PatientFileBytes(const PatientFile& file) {
-  return AnsiDecoder::System().Encode(PatientFileText(file));
+std::string PatientFileBytes(const PatientFile& file) { return EncodeAnsi(PatientFileText(file)); }
+
+std::string EncodeAnsi(TextView text) {
+  // Character -> byte, or lead << 8 | trail; 0xFFFF for none. Made once
+  // from the tables the reader decodes with.
+  static const std::vector<std::uint16_t> codes = [] {
+    constexpr char16_t kReplacement = 0xFFFD;
+    const std::unique_ptr<AnsiDecoder::Tables> tables = BuildAnsiTables();
+    std::vector<std::uint16_t> reverse(65536, 0xFFFF);
+    // Pairs first, then single bytes, so that a character with both forms
+    // is written as its single byte; among duplicates the lowest code wins.
+    // A NUL is no character of a patient file.
+    for (std::size_t code = tables->pair.size(); code-- > 0;) {
+      const char16_t c = tables->pair[code];
+      if (c != 0) reverse[c] = static_cast<std::uint16_t>(code);
+    }
+    for (std::size_t b = tables->single.size(); b-- > 1;) {
+      const char16_t c = tables->single[b];
+      if (!tables->lead[b] && c != kReplacement) reverse[c] = static_cast<std::uint16_t>(b);
+    }
+    return reverse;
+  }();
+  std::string out;
+  for (const char16_t c : text) {
+    const std::uint16_t code = codes[c];
+    if (code == 0xFFFF) {
+      out.push_back('?');
+    } else if (code > 0xFF) {
+      out.push_back(static_cast<char>(code >> 8));
+      out.push_back(static_cast<char>(code & 0xFF));
+    } else {
+      out.push_back(static_cast<char>(code));
+    }
+  }
+  return out;
 }
 
 }  // namespace tavik::viewer

@@ -2,7 +2,7 @@
 // benchmarks and the fuzz seeds: one item per line, CRLF line ends, the
 // bytes in code page 932.
 //
-//   Fun=xREGIST          the value of "Fun" starts at its 6th character
+//   Func=REGIST          the value of "Fun" starts at its 6th character
 //   PNo=12
 //   PID="100012"         PID and PAddr values are quoted, the reader strips them
 //   PName=山田 太郎
@@ -61,6 +61,12 @@ Text PatientFileText(const PatientFile& file);
 
 // The same lines as the viewer writes them: code page 932 bytes.
 std::string PatientFileBytes(const PatientFile& file);
+
+// Text in the machine's ANSI code page (932 in the portable build), as the
+// viewer writes it: characters the code page lacks become "?". Of two
+// codes for one character the lowest is written, a single byte before a
+// pair.
+std::string EncodeAnsi(TextView text);
 
 // True when every field of the two records holds the same text.
 bool SameRecord(const PatientRecord& a, const PatientRecord& b);

@@ -72,17 +72,17 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (what == L"about") {
-    PostMessageW(main, WM_COMMAND, IDM_HELP_ABOUT, 0);
+    PostMessageW(main, WM_COMMAND, IDM_ABOUT, 0);
     return Print(Shown(tavik::kAboutWindowClass));
   }
   if (what == L"options") {
-    PostMessageW(main, WM_COMMAND, IDM_FILE_OPT, 0);
+    PostMessageW(main, WM_COMMAND, IDM_OPTIONS, 0);
     return Print(Shown(tavik::kOptionsWindowClass));
   }
   if (what == L"picker") {
     HWND options = Shown(tavik::kOptionsWindowClass);
-    PostMessageW(options, WM_COMMAND, MAKEWPARAM(tavik::kIdCmdFolda, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(options, tavik::kIdCmdFolda)));
+    PostMessageW(options, WM_COMMAND, MAKEWPARAM(tavik::kIdExchangeFolderBrowse, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(options, tavik::kIdExchangeFolderBrowse)));
     return Print(Shown(tavik::kPickerWindowClass));
   }
   if (what == L"cancel") {

@@ -55,7 +55,7 @@ constexpr const char* kUsage =
 // The platform's console text: UTF-8 here, the ANSI code page on Windows.
 std::string Console(TextView text) {
 #ifdef _WIN32
-  return tavik::AnsiDecoder::System().Encode(text);
+  return tavik::viewer::EncodeAnsi(text);
 #else
   return tavik::ToUtf8(text);
 #endif

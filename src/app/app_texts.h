@@ -1,4 +1,5 @@
-// The fixed texts of the application shell, as the user reads them.
+// The fixed texts of the application shell: what the user reads, and the
+// names it appends to the program's and the viewer's folders.
 #pragma once
 
 #include "common/text.h"
@@ -25,9 +26,9 @@ inline constexpr TextView kHelpUnavailable = u"DLL エントリ ポイント Win
 inline constexpr TextView kShortcutRegistered = u"ｽﾀｰﾄｱｯﾌﾟに登録しました";
 inline constexpr TextView kShortcutFailed = u"ｽﾀｰﾄｱｯﾌﾟ登録に失敗しました";
 
-// frmMain's controls.
-inline constexpr TextView kCheck1Caption = u"次回からこのWindowを表示しない";
-inline constexpr TextView kCmdHideCaption = u"常駐させる";
-inline constexpr TextView kCmdStartUpCaption = u"自動起動させる";
+// The main window's controls.
+inline constexpr TextView kStartHiddenCaption = u"次回からこのWindowを表示しない";
+inline constexpr TextView kHideToTrayCaption = u"常駐させる";
+inline constexpr TextView kStartupShortcutCaption = u"自動起動させる";
 
 }  // namespace tavik

@@ -5,8 +5,6 @@
 namespace tavik {
 namespace {
 
-constexpr UINT kHelpFinder = 11;  // HELP_FINDER
-
 class SystemShell final : public DesktopShell {
  public:
   bool NotifyIcon(DWORD action, NOTIFYICONDATAA& record) override {
@@ -26,7 +24,7 @@ class SystemShell final : public DesktopShell {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
     FARPROC entry = user32 != nullptr ? GetProcAddress(user32, "WinHelpA") : nullptr;
     if (entry == nullptr) return false;
-    reinterpret_cast<WinHelpFunction>(reinterpret_cast<void (*)()>(entry))(owner, help_file.c_str(), kHelpFinder,
+    reinterpret_cast<WinHelpFunction>(reinterpret_cast<void (*)()>(entry))(owner, help_file.c_str(), HELP_FINDER,
                                                                              0);
     return true;
   }

@@ -5,24 +5,24 @@
 #include "app/app_texts.h"
 #include "app/resource.h"
 #include "app/startup_shortcut_win32gui.h"
-#include "app/tray_decoding.h"
+#include "common/program_identity.h"
 #include "common/wide_text_win32.h"
 #include "dialogs/dialogs_win32gui.h"
 
 namespace tavik {
 namespace {
 
-constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT_PTR kTrayRetryTimer = 2;
+constexpr UINT_PTR kIntakeTimerId = 1;
+constexpr UINT_PTR kTrayRetryTimerId = 2;
 constexpr UINT kTrayRetryMilliseconds = 2000;
 constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-// frmMain's layout in twips: client area and controls.
+// The layout in twips: client area and controls.
 constexpr int kClientWidth = 3696;
 constexpr int kClientHeight = 1560;
-constexpr TwipsRect kCheck1Place{120, 1080, 3372, 252};
-constexpr TwipsRect kCmdHidePlace{120, 360, 1215, 372};
-constexpr TwipsRect kCmdStartUpPlace{1920, 360, 1575, 375};
+constexpr TwipsRect kStartHiddenPlace{120, 1080, 3372, 252};
+constexpr TwipsRect kHideToTrayPlace{120, 360, 1215, 372};
+constexpr TwipsRect kStartupShortcutPlace{1920, 360, 1575, 375};
 
 // The tray record in its first layout: 88 bytes on 32-bit Windows.
 #ifndef NOTIFYICONDATAA_V1_SIZE
@@ -30,44 +30,47 @@ constexpr TwipsRect kCmdStartUpPlace{1920, 360, 1575, 375};
 #endif
 constexpr UINT kTrayId = 1;
 constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
-constexpr UINT kTrayCallback = WM_MBUTTONDOWN;                // 0x0207
+// The tray icon reports as a middle-button press whose x coordinate is
+// the mouse message over the icon.
+constexpr UINT kTrayCallback = WM_MBUTTONDOWN;  // 0x0207
 
 }  // namespace
 
-MainWindow::MainWindow(DesktopShell& shell, ProgramParts& parts)
-    : shell_(shell), parts_(parts), form_(*this, parts) {}
+MainWindow::MainWindow(DesktopShell& shell, ProgramServices& services)
+    : shell_(shell), services_(services), controller_(*this, services) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  if (tray_menu_ != nullptr) DestroyMenu(tray_menu_);
-  if (font_ != nullptr) DeleteObject(font_);
-  if (small_icon_ != nullptr) DestroyIcon(small_icon_);
 }
 
 bool MainWindow::Create() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON,
                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-  small_icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  small_icon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = &ObjectWindowProc<MainWindow>;
   window_class.hInstance = instance;
   window_class.hIcon = icon_;
-  window_class.hIconSm = small_icon_;
-  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  window_class.hIconSm = small_icon_.get();
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window_class.lpszClassName = kMainWindowClass;
   if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  tray_menu_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAYMENU)));
+  // The menu bar belongs to the window from here on and goes with it.
   HMENU menu_bar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
-  tray_menu_ = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAYMENU));
   RECT frame{0, 0, scale_.X(kClientWidth), scale_.Y(kClientHeight)};
   AdjustWindowRectEx(&frame, kMainStyle, TRUE, 0);
   hwnd_ = CreateWindowExW(0, kMainWindowClass, WideCStr(Text(kProgramTitle)), kMainStyle, CW_USEDEFAULT,
                           CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, menu_bar,
                           instance, this);
-  if (hwnd_ == nullptr) return false;
+  if (hwnd_ == nullptr) {
+    DestroyMenu(menu_bar);
+    return false;
+  }
   // A menu bar that wrapped onto two lines takes from the client area.
   RECT client{};
   GetClientRect(hwnd_, &client);
@@ -77,19 +80,19 @@ bool MainWindow::Create() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
-  form_.Form_Load();
+  controller_.Start();
   return true;
 }
 
 void MainWindow::CreateControls() {
   font_ = CreateProgramFont(scale_);
   // Created in tab order.
-  check1_ = CreateChild(hwnd_, L"BUTTON", Text(kCheck1Caption), BS_AUTOCHECKBOX | WS_TABSTOP, 0, IDC_CHECK1,
-                        kCheck1Place, scale_, font_);
-  CreateChild(hwnd_, L"BUTTON", Text(kCmdHideCaption), BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_CMDHIDE, kCmdHidePlace,
-              scale_, font_);
-  CreateChild(hwnd_, L"BUTTON", Text(kCmdStartUpCaption), BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_CMDSTARTUP,
-              kCmdStartUpPlace, scale_, font_);
+  start_hidden_box_ = CreateChild(hwnd_, L"BUTTON", Text(kStartHiddenCaption), BS_AUTOCHECKBOX | WS_TABSTOP, 0,
+                                  IDC_START_HIDDEN, kStartHiddenPlace, scale_, font_.get());
+  CreateChild(hwnd_, L"BUTTON", Text(kHideToTrayCaption), BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_HIDE_TO_TRAY,
+              kHideToTrayPlace, scale_, font_.get());
+  CreateChild(hwnd_, L"BUTTON", Text(kStartupShortcutCaption), BS_PUSHBUTTON | WS_TABSTOP, 0,
+              IDC_ADD_STARTUP_SHORTCUT, kStartupShortcutPlace, scale_, font_.get());
 }
 
 LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -104,58 +107,48 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       OnCommand(LOWORD(wparam));
       return 0;
     case WM_TIMER:
-      if (wparam == kTimer1) form_.Timer1_Timer();
-      if (wparam == kTrayRetryTimer) AddTrayIconOrRetry();
+      if (wparam == kIntakeTimerId) controller_.OnTick();
+      if (wparam == kTrayRetryTimerId) AddTrayIconOrRetry();
       return 0;
-    case WM_LBUTTONDOWN:
-      OnMouseDown(kLeftButton, lparam);
-      return 0;
-    case WM_RBUTTONDOWN:
-      OnMouseDown(kRightButton, lparam);
-      return 0;
-    case WM_MBUTTONDOWN:  // also the tray icon's notifications
-      OnMouseDown(kMiddleButton, lparam);
+    case kTrayCallback:  // also a real middle click, whose x is far below any mouse message
+      controller_.OnTrayNotification(LOWORD(lparam));
       return 0;
     case WM_CLOSE:
-      // Form_QueryUnload never cancels.
-      form_.Form_QueryUnload();
-      DestroyWindow(hwnd_);
+      Close();
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wparam != FALSE) {
-        form_.Form_QueryUnload();
-        DestroyWindow(hwnd_);
-      }
+      if (wparam != FALSE) Close();
       return 0;
     case WM_DESTROY:
-      Unload();
+      OnDestroy();
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
       hwnd_ = nullptr;
-      return 0;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     default:
       // The shell was (re)started: its notification area is empty.
       if (message == taskbar_created_ && taskbar_created_ != 0 && tray_icon_.cbSize != 0) {
         AddTrayIconOrRetry();
         return 0;
       }
-      return DefWindowProcW(hwnd_, message, wparam, lparam);
+      return DefWindowProcW(hwnd, message, wparam, lparam);
   }
 }
 
-void MainWindow::Unload() {
-  if (unloaded_) return;
-  unloaded_ = true;
-  form_.Form_Unload();
+// Every way of closing comes here (the exit commands, the close box, the
+// end of the session, WM_CLOSE from outside); none is refused.
+void MainWindow::Close() {
+  controller_.RememberStartHidden();
+  DestroyWindow(hwnd_);
 }
 
-void MainWindow::OnMouseDown(int button, LPARAM lparam) {
-  // The x coordinate as the form reports it: pixels times twips per pixel.
-  const int twips_per_pixel = TwipsPerPixel(scale_.dpi_x());
-  form_.Form_MouseDown(button, static_cast<double>(LOWORD(lparam)) * twips_per_pixel, twips_per_pixel);
+void MainWindow::OnDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  controller_.Shutdown();
 }
 
 template <typename Open>
@@ -171,30 +164,26 @@ void MainWindow::OpenDialog(Open open) {
 
 void MainWindow::OnCommand(int id) {
   switch (id) {
-    case IDC_CMDHIDE:
-      form_.cmdHide_Click();
+    case IDC_HIDE_TO_TRAY:
+      controller_.HideToTray();
       break;
-    case IDC_CMDSTARTUP:
-      form_.cmdStartUp_Click();
+    case IDC_ADD_STARTUP_SHORTCUT:
+      controller_.AddStartupShortcut();
       break;
-    case IDM_FILE_OPT:  // mnuFileOpt_Click, mnuPopOpt_Click
-    case IDM_POP_OPT:
+    case IDM_OPTIONS:
       OpenDialog([this] {
-        DialogContext context{parts_.values, parts_.store, parts_.program_folder,
-                              [this](std::int32_t milliseconds) { SetTimerInterval(milliseconds); }};
+        DialogContext context{services_.values, services_.store, services_.program_folder,
+                              [this](std::int32_t milliseconds) { SetIntakeInterval(milliseconds); }};
         ShowOptionsDialog(hwnd_, context);
       });
       break;
-    case IDM_HELP_ABOUT:  // mnuHelpAbout_Click, mnuPopAbout_Click
-    case IDM_POP_ABOUT:
+    case IDM_ABOUT:
       OpenDialog([this] { ShowAboutDialog(hwnd_); });
       break;
-    case IDM_HELP_INDEX:  // mnuHelpIndex_Click; mnuPopHelp_Click runs it
-    case IDM_POP_HELP:
-      form_.mnuHelpIndex_Click();
+    case IDM_HELP_CONTENTS:
+      controller_.ShowHelpContents();
       break;
-    case IDM_FILE_EXIT:  // mnuFileExit_Click, mnuPopExit_Click: the close box's path
-    case IDM_POP_EXIT:
+    case IDM_EXIT:  // the close box's path
       if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
       break;
     default:
@@ -202,7 +191,7 @@ void MainWindow::OnCommand(int id) {
   }
 }
 
-// MainWindowPort.
+// MainWindowView.
 
 void MainWindow::AddTrayIcon() {
   std::memset(&tray_icon_, 0, sizeof(tray_icon_));
@@ -219,19 +208,19 @@ void MainWindow::AddTrayIcon() {
 }
 
 void MainWindow::AddTrayIconOrRetry() {
-  if (unloaded_ || hwnd_ == nullptr) return;
+  if (destroyed_ || hwnd_ == nullptr) return;
   // An icon the shell already holds (a second TaskbarCreated, say) only
   // needs to be brought up to date.
   if (shell_.NotifyIcon(NIM_ADD, tray_icon_) || shell_.NotifyIcon(NIM_MODIFY, tray_icon_)) {
-    KillTimer(hwnd_, kTrayRetryTimer);
+    KillTimer(hwnd_, kTrayRetryTimerId);
     return;
   }
   // The shell is not ready yet (a start at logon): try again shortly.
-  SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMilliseconds, nullptr);
+  SetTimer(hwnd_, kTrayRetryTimerId, kTrayRetryMilliseconds, nullptr);
 }
 
 void MainWindow::RemoveTrayIcon() {
-  if (hwnd_ != nullptr) KillTimer(hwnd_, kTrayRetryTimer);
+  if (hwnd_ != nullptr) KillTimer(hwnd_, kTrayRetryTimerId);
   if (tray_icon_.cbSize != 0) shell_.NotifyIcon(NIM_DELETE, tray_icon_);
 }
 
@@ -239,20 +228,20 @@ void MainWindow::SetVisible(bool visible) {
   if (hwnd_ != nullptr) ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
 }
 
-void MainWindow::SetCheck1(bool checked) {
-  SendMessageW(check1_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+void MainWindow::SetStartHiddenBox(bool checked) {
+  SendMessageW(start_hidden_box_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool MainWindow::Check1() const {
-  return check1_ != nullptr && SendMessageW(check1_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool MainWindow::StartHiddenBox() const {
+  return start_hidden_box_ != nullptr && SendMessageW(start_hidden_box_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void MainWindow::SetTimerInterval(std::int32_t milliseconds) {
+void MainWindow::SetIntakeInterval(std::int32_t milliseconds) {
   if (hwnd_ == nullptr) return;
   if (milliseconds <= 0) {
-    KillTimer(hwnd_, kTimer1);
+    KillTimer(hwnd_, kIntakeTimerId);
   } else {
-    SetTimer(hwnd_, kTimer1, static_cast<UINT>(milliseconds), nullptr);
+    SetTimer(hwnd_, kIntakeTimerId, static_cast<UINT>(milliseconds), nullptr);
   }
 }
 
@@ -264,13 +253,13 @@ void MainWindow::OpenDocument(const Text& path, const Text& working_folder) {
 
 void MainWindow::Beep() { shell_.Beep(); }
 
-void MainWindow::ShowPopupMenu() {
-  HMENU popup = GetSubMenu(tray_menu_, 0);
+void MainWindow::ShowTrayMenu() {
+  HMENU popup = GetSubMenu(tray_menu_.get(), 0);
   if (popup != nullptr && hwnd_ != nullptr) shell_.ShowPopupMenu(hwnd_, popup);
 }
 
 bool MainWindow::ShowHelp(const Text& help_file) { return shell_.ShowHelp(hwnd_, AnsiText(help_file)); }
 
-bool MainWindow::SaveStartupShortcut() { return tavik::SaveStartupShortcut(parts_.program_folder); }
+bool MainWindow::SaveStartupShortcut() { return tavik::SaveStartupShortcut(services_.program_folder); }
 
 }  // namespace tavik

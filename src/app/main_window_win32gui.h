@@ -1,44 +1,46 @@
-// frmMain on Win32: the window, its controls and menus, Timer1, the tray
-// icon, the dialogs it opens, and the shutdown paths. The decisions live in
-// MainForm; what the window asks of the shell goes through DesktopShell.
+// The main window on Win32: its controls and menus, the intake timer, the
+// tray icon, the dialogs it opens, and the ways it closes. The decisions
+// live in AppController; what the window asks of the shell goes through
+// DesktopShell.
 #pragma once
 
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include "app/app_controller.h"
 #include "app/desktop_shell_win32gui.h"
-#include "app/main_form.h"
+#include "common/handles_win32.h"
 #include "common/window_win32gui.h"
 
 namespace tavik {
 
-inline constexpr wchar_t kMainWindowClass[] = L"TavikFM.frmMain";
+inline constexpr wchar_t kMainWindowClass[] = L"TavikFM.MainWindow";
 
-class MainWindow final : public MainWindowPort {
+class MainWindow final : public MainWindowView {
  public:
-  MainWindow(DesktopShell& shell, ProgramParts& parts);
+  MainWindow(DesktopShell& shell, ProgramServices& services);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the window hidden and runs Form_Load. False when the window
-  // could not be created. When the window is destroyed, the thread's
-  // message loop is told to quit.
+  // Creates the window hidden and runs the start-up sequence. False when
+  // the window could not be created. When the window is destroyed, the
+  // thread's message loop is told to quit.
   bool Create();
   HWND handle() const { return hwnd_; }
 
-  // MainWindowPort.
+  // MainWindowView.
   void AddTrayIcon() override;
   void RemoveTrayIcon() override;
   void SetVisible(bool visible) override;
-  void SetCheck1(bool checked) override;
-  bool Check1() const override;
-  void SetTimerInterval(std::int32_t milliseconds) override;
+  void SetStartHiddenBox(bool checked) override;
+  bool StartHiddenBox() const override;
+  void SetIntakeInterval(std::int32_t milliseconds) override;
   void ShowMessage(const Text& text) override;
   void OpenDocument(const Text& path, const Text& working_folder) override;
   void Beep() override;
-  void ShowPopupMenu() override;
+  void ShowTrayMenu() override;
   bool ShowHelp(const Text& help_file) override;
   bool SaveStartupShortcut() override;
 
@@ -47,8 +49,8 @@ class MainWindow final : public MainWindowPort {
   LRESULT Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void OnCommand(int id);
-  void OnMouseDown(int button, LPARAM lparam);
-  void Unload();
+  void Close();
+  void OnDestroy();
   void AddTrayIconOrRetry();
   // Opens a dialog modally; while one is open, another opening only brings
   // it forward (the tray's menu reaches the program meanwhile).
@@ -56,18 +58,18 @@ class MainWindow final : public MainWindowPort {
   void OpenDialog(Open open);
 
   DesktopShell& shell_;
-  ProgramParts& parts_;
-  MainForm form_;
+  ProgramServices& services_;
+  AppController controller_;
   PixelScale scale_;
   HWND hwnd_ = nullptr;
-  HWND check1_ = nullptr;
-  HMENU tray_menu_ = nullptr;  // mnuPopup's bar; its first submenu is the popup
-  HFONT font_ = nullptr;
-  HICON icon_ = nullptr;
-  HICON small_icon_ = nullptr;
+  HWND start_hidden_box_ = nullptr;
+  MenuHandle tray_menu_;  // its one popup is the tray menu
+  FontHandle font_;
+  HICON icon_ = nullptr;  // shared: the system keeps it
+  IconHandle small_icon_;
   UINT taskbar_created_ = 0;
   NOTIFYICONDATAA tray_icon_{};
-  bool unloaded_ = false;
+  bool destroyed_ = false;
   bool dialog_open_ = false;
 };
 

@@ -6,19 +6,13 @@
 #define IDR_MAINMENU 100
 #define IDR_TRAYMENU 101
 
-// Menu bar: mnuFile, mnuHelp.
-#define IDM_FILE_OPT 1001
-#define IDM_FILE_EXIT 1002
-#define IDM_HELP_INDEX 1003
-#define IDM_HELP_ABOUT 1004
-// Tray popup: mnuPopup.
-#define IDM_POP_HELP 1101
-#define IDM_POP_ABOUT 1102
-#define IDM_POP_OPT 1103
-#define IDM_POP_EXIT 1104
+// Commands, the same in the menu bar and in the tray menu.
+#define IDM_OPTIONS 1001
+#define IDM_EXIT 1002
+#define IDM_HELP_CONTENTS 1003
+#define IDM_ABOUT 1004
 
-// frmMain controls.
-#define IDC_CHECK1 201
-#define IDC_CMDHIDE 202
-#define IDC_CMDSTARTUP 203
-
+// The main window's controls.
+#define IDC_START_HIDDEN 201
+#define IDC_HIDE_TO_TRAY 202
+#define IDC_ADD_STARTUP_SHORTCUT 203

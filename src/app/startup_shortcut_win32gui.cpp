@@ -5,6 +5,9 @@
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
+#include <wrl/client.h>
+
+#include <memory>
 
 #include "common/wide_text_win32.h"
 
@@ -36,31 +39,17 @@ class ComScope {
   bool owned_ = false;
 };
 
-// One interface pointer, released when it goes out of scope.
-template <typename Interface>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (pointer_ != nullptr) pointer_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  Interface* operator->() const { return pointer_; }
-  void** out() { return reinterpret_cast<void**>(&pointer_); }
-
- private:
-  Interface* pointer_ = nullptr;
+// Memory the shell handed out, given back to it.
+struct ShellMemoryFree {
+  void operator()(void* memory) const { CoTaskMemFree(memory); }
 };
 
 // The Startup folder as the shell reports it; empty on failure.
 Text StartupFolder() {
-  PWSTR folder = nullptr;
-  const HRESULT result = SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &folder);
-  Text path;
-  if (SUCCEEDED(result) && folder != nullptr) path = TextFromWide(folder);
-  CoTaskMemFree(folder);
-  return path;
+  PWSTR path = nullptr;
+  const HRESULT result = SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &path);
+  const std::unique_ptr<wchar_t, ShellMemoryFree> owned(path);
+  return SUCCEEDED(result) && owned ? TextFromWide(owned.get()) : Text();
 }
 
 }  // namespace
@@ -76,15 +65,13 @@ bool SaveStartupShortcut(const Text& program_folder) {
   if (startup.empty()) return false;
   const Text shortcut = startup + Text(kShortcutName);
 
-  ComRef<IShellLinkW> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out()))) {
-    return false;
-  }
+  Microsoft::WRL::ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return false;
   // Only the target: no arguments, working folder, icon, description, hot
   // key or window style.
   if (FAILED(link->SetPath(WideCStr(target)))) return false;
-  ComRef<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, file.out()))) return false;
+  Microsoft::WRL::ComPtr<IPersistFile> file;
+  if (FAILED(link.As(&file))) return false;
   return SUCCEEDED(file->Save(WideCStr(shortcut), TRUE));
 }
 

@@ -1,4 +1,4 @@
-// cmdStartUp's shortcut: "\TavikFMのショートカット.lnk" in the user's
+// The start-up shortcut: "\TavikFMのショートカット.lnk" in the user's
 // Startup folder, pointing at "tavikFM.exe" in the program folder, so that
 // Windows starts the program at logon. One-way: nothing removes it again.
 #pragma once

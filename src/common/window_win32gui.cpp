@@ -44,17 +44,16 @@ Text WindowText(HWND window) {
 }
 
 PixelScale::PixelScale() {
-  HDC screen = GetDC(nullptr);
-  if (screen != nullptr) {
-    dpi_x_ = GetDeviceCaps(screen, LOGPIXELSX);
-    dpi_y_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+  const WindowDC screen(nullptr);
+  if (screen.get() != nullptr) {
+    dpi_x_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
+    dpi_y_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
   }
   if (dpi_x_ <= 0) dpi_x_ = 96;
   if (dpi_y_ <= 0) dpi_y_ = 96;
 }
 
-HFONT CreateProgramFont(const PixelScale& scale, int tenth_points) {
+FontHandle CreateProgramFont(const PixelScale& scale, int tenth_points) {
   LOGFONTW font{};
   font.lfHeight = -MulDiv(tenth_points, scale.dpi_y(), 720);
   font.lfWeight = FW_NORMAL;
@@ -62,7 +61,8 @@ HFONT CreateProgramFont(const PixelScale& scale, int tenth_points) {
   font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
   lstrcpynW(font.lfFaceName, L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF", LF_FACESIZE);  // ＭＳ Ｐゴシック
   HFONT created = CreateFontIndirectW(&font);
-  return created != nullptr ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  // Deleting a stock object is harmless: the owner may hold one.
+  return FontHandle(created != nullptr ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
 }
 
 HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWORD style, DWORD ex_style,

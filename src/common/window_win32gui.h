@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/handles_win32.h"
 #include "common/text.h"
 #include "common/twips.h"
 
@@ -40,8 +41,8 @@ class PixelScale {
 
 // "ＭＳ Ｐゴシック" at `tenth_points` (90: 9 point), with the Shift-JIS
 // character set, so that a Japanese font stands in wherever that face is
-// missing. Owned by the caller.
-HFONT CreateProgramFont(const PixelScale& scale, int tenth_points = 90);
+// missing; the system's GUI font when no font can be made.
+FontHandle CreateProgramFont(const PixelScale& scale, int tenth_points = 90);
 
 // A child window at its laid-out place, in `font`. Children created one
 // after another take the focus in that order.

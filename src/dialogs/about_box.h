@@ -1,4 +1,4 @@
-// frmAbout's texts, without windows.
+// The version dialog's texts, without windows.
 #pragma once
 
 #include "common/text.h"
@@ -16,8 +16,8 @@ Text AboutCaption(TextView title);
 // "ﾊﾞｰｼﾞｮﾝ <major>.<minor>.<revision>", plain decimal numbers.
 Text AboutVersionLine(const ProgramVersion& version);
 
-// The caption and texts frmAbout is made with, before its load replaces
-// them.
+// The caption and texts the version dialog is made with, before the
+// program's own replace them.
 inline constexpr TextView kAboutInitialCaption = u"ﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr TextView kAboutInitialTitle = u"ｱﾌﾟﾘｹｰｼｮﾝ ﾀｲﾄﾙ";
 inline constexpr TextView kAboutInitialVersion = u"ﾊﾞｰｼﾞｮﾝ";

@@ -1,14 +1,13 @@
-// frmAbout: the version dialog, modal, owned by the main window.
+// The version dialog, modal, owned by the main window, whose icon it shows.
 #include <windows.h>
 
 #include <vector>
 
-#include "app/resource.h"
 #include "common/wide_text_win32.h"
 #include "dialogs/about_box.h"
 #include "dialogs/dialogs_win32gui.h"
 #include "dialogs/modal_dialog_win32gui.h"
-#include "settings/settings_store.h"
+#include "common/program_identity.h"
 
 namespace tavik {
 namespace {
@@ -50,55 +49,50 @@ ProgramVersion OwnVersion() {
 class AboutDialog final : public ModalDialog {
  public:
   AboutDialog() : ModalDialog(kAboutWindowClass, kAboutInitialCaption, 5256, 3264) {}
-  ~AboutDialog() override {
-    if (title_font_ != nullptr) DeleteObject(title_font_);
-  }
 
  private:
   void OnCreate() override {
     title_font_ = CreateProgramFont(scale(), kTitleTenthPoints);
-    // In tab order: cmdOK, lblDescription, picIcon, lblTitle, lblVersion.
-    AddControl(L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdAboutCmdOK, {3840, 2400, 1310, 345});
-    AddControl(L"STATIC", kAboutDescription, kLabel, 0, kIdLblDescription, {1080, 1440, 3276, 444});
-    HWND icon = AddControl(L"STATIC", u"", SS_ICON, 0, kIdPicIcon, {240, 240, 432, 432});
-    HICON program_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TAVIKFM));
-    SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(program_icon), 0);
-    HWND title = AddControl(L"STATIC", kAboutInitialTitle, kLabel, 0, kIdLblTitle, {1056, 240, 3756, 480});
-    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_), FALSE);
-    AddControl(L"STATIC", kAboutInitialVersion, kLabel, 0, kIdLblVersion, {1080, 960, 3732, 228});
-    // Form_Load: caption, version line, title.
+    // In tab order: OK, the description, the icon, the title, the version.
+    AddControl(L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdAboutOk, {3840, 2400, 1310, 345});
+    AddControl(L"STATIC", kAboutDescription, kLabel, 0, kIdAboutDescription, {1080, 1440, 3276, 444});
+    HWND icon = AddControl(L"STATIC", u"", SS_ICON, 0, kIdAboutIcon, {240, 240, 432, 432});
+    // The program's icon, which the dialog took from its owner.
+    SendMessageW(icon, STM_SETICON, static_cast<WPARAM>(SendMessageW(window(), WM_GETICON, ICON_BIG, 0)), 0);
+    HWND title = AddControl(L"STATIC", kAboutInitialTitle, kLabel, 0, kIdAboutTitle, {1056, 240, 3756, 480});
+    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_.get()), FALSE);
+    AddControl(L"STATIC", kAboutInitialVersion, kLabel, 0, kIdAboutVersion, {1080, 960, 3732, 228});
+    // The texts the dialog is made with give way to the program's own.
     SetWindowTextW(window(), WideCStr(AboutCaption(kProgramTitle)));
-    SetWindowTextW(Control(kIdLblVersion), WideCStr(AboutVersionLine(OwnVersion())));
+    SetWindowTextW(Control(kIdAboutVersion), WideCStr(AboutVersionLine(OwnVersion())));
     SetWindowTextW(title, WideCStr(Text(kProgramTitle)));
   }
 
   void OnCommand(int id, int code) override {
-    if (id == kIdAboutCmdOK && code == BN_CLICKED) Close();
+    if (id == kIdAboutOk && code == BN_CLICKED) Close();
   }
 
-  // cmdOK is both the default and the cancel button.
+  // OK is both the default and the cancel button.
   void OnDialogKey(int) override { Close(); }
 
   bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
     if (message != WM_PAINT) return false;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window(), &paint);
-    HPEN grey = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    HPEN white = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_BTNHIGHLIGHT));
-    HGDIOBJ old = SelectObject(dc, grey);
+    const PenHandle grey(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    const PenHandle white(CreatePen(PS_SOLID, 2, GetSysColor(COLOR_BTNHIGHLIGHT)));
+    HGDIOBJ old = SelectObject(dc, grey.get());
     MoveToEx(dc, scale().X(kGreyLineLeft), scale().Y(kGreyLineY), nullptr);
     LineTo(dc, scale().X(kLineRight), scale().Y(kGreyLineY));
-    SelectObject(dc, white);
+    SelectObject(dc, white.get());
     MoveToEx(dc, scale().X(kWhiteLineLeft), scale().Y(kWhiteLineY), nullptr);
     LineTo(dc, scale().X(kLineRight), scale().Y(kWhiteLineY));
-    SelectObject(dc, old);
-    DeleteObject(grey);
-    DeleteObject(white);
+    SelectObject(dc, old);  // the pens are deleted once they are no longer selected
     EndPaint(window(), &paint);
     return true;
   }
 
-  HFONT title_font_ = nullptr;
+  FontHandle title_font_;
 };
 
 }  // namespace

@@ -15,51 +15,51 @@ namespace tavik {
 
 // What the options dialog and the folder picker work on.
 struct DialogContext {
-  ProgramValues& values;   // the program-wide values
-  SettingsStore& store;    // where "KosinTime" is written
-  Text program_folder;     // the picker's fallback folder
-  std::function<void(std::int32_t)> set_timer_interval;  // the main window's Timer1
+  ProgramValues& values;  // the program-wide values
+  SettingsStore& store;   // where "KosinTime" is written
+  Text program_folder;    // the picker's fallback folder
+  std::function<void(std::int32_t)> set_intake_interval;  // the main window's intake timer
 };
 
-// frmOption2; returns when it has closed.
+// The options dialog (設定); returns when it has closed.
 void ShowOptionsDialog(HWND owner, DialogContext& context);
 
-// frmAbout; returns when it has closed.
+// The version dialog, with the owner's icon; returns when it has closed.
 void ShowAboutDialog(HWND owner);
 
-inline constexpr wchar_t kOptionsWindowClass[] = L"TavikFM.frmOption2";
-inline constexpr wchar_t kPickerWindowClass[] = L"TavikFM.frmPictFolda";
-inline constexpr wchar_t kAboutWindowClass[] = L"TavikFM.frmAbout";
+inline constexpr wchar_t kOptionsWindowClass[] = L"TavikFM.OptionsDialog";
+inline constexpr wchar_t kPickerWindowClass[] = L"TavikFM.FolderPicker";
+inline constexpr wchar_t kAboutWindowClass[] = L"TavikFM.AboutDialog";
 
 // Control identifiers, each dialog's in tab order. IDOK (1) and IDCANCEL
 // (2) stay free for Enter and Escape.
 enum DialogControlId : int {
-  // frmOption2.
-  kIdTxtFolda = 110,
-  kIdCmdFolda,
-  kIdOptionsCmdOK,
-  kIdOptionsCmdCancel,
-  kIdLabel1,
-  kIdLabel2,
-  kIdTxtKosinTime,
-  kIdLabel3,
-  kIdLabel4,
-  kIdTxtBackupFolda,
-  kIdCmdBackupFolda,
-  kIdLabel6,
-  kIdTxtTavikDB,
-  kIdCmdTavikDB,
-  // frmPictFolda.
-  kIdDrive1 = 130,
-  kIdDir1,
-  kIdPickerCmdOK,
-  kIdPickerCmdCancel,
-  // frmAbout.
-  kIdAboutCmdOK = 140,
-  kIdLblDescription,
-  kIdPicIcon,
-  kIdLblTitle,
-  kIdLblVersion,
+  // The options dialog.
+  kIdExchangeFolderBox = 110,
+  kIdExchangeFolderBrowse,
+  kIdOptionsOk,
+  kIdOptionsCancel,
+  kIdExchangeFolderLabel,
+  kIdIntervalLabel,
+  kIdIntervalBox,
+  kIdIntervalUnitLabel,
+  kIdBackupFolderLabel,
+  kIdBackupFolderBox,
+  kIdBackupFolderBrowse,
+  kIdDatabaseFolderLabel,
+  kIdDatabaseFolderBox,
+  kIdDatabaseFolderBrowse,
+  // The folder picker.
+  kIdDriveList = 130,
+  kIdFolderList,
+  kIdFolderPickerOk,
+  kIdFolderPickerCancel,
+  // The version dialog.
+  kIdAboutOk = 140,
+  kIdAboutDescription,
+  kIdAboutIcon,
+  kIdAboutTitle,
+  kIdAboutVersion,
 };
 
 }  // namespace tavik

@@ -10,7 +10,6 @@ namespace tavik {
 
 namespace {
 
-
 // No "insert a disk" box from the system while a drive is looked at.
 class QuietDriveErrors {
  public:
@@ -51,38 +50,32 @@ std::vector<Text> Subfolders(const Text& folder) {
   std::vector<Text> names;
   QuietDriveErrors quiet;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileExW(WideCStr(JoinFolder(folder, u"*")), FindExInfoBasic, &data,
-                                 FindExSearchLimitToDirectories, nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  const FindHandle find(FindFirstFileExW(WideCStr(JoinFolder(folder, u"*")), FindExInfoBasic, &data,
+                                         FindExSearchLimitToDirectories, nullptr, 0));
+  if (!find) return names;
   do {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0) continue;
     if (lstrcmpW(data.cFileName, L".") == 0 || lstrcmpW(data.cFileName, L"..") == 0) continue;
     names.push_back(TextFromWide(data.cFileName));
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &data));
   std::sort(names.begin(), names.end(), [](const Text& a, const Text& b) {
     return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, WideCStr(a), -1, WideCStr(b), -1) == CSTR_LESS_THAN;
   });
   return names;
 }
 
-HICON FolderIcon(bool open) {
+IconHandle FolderIcon(bool open) {
   SHFILEINFOW info{};
   UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
   if (open) flags |= SHGFI_OPENICON;
-  if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) == 0) return nullptr;
-  return info.hIcon;
+  if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) == 0) return IconHandle();
+  return IconHandle(info.hIcon);
 }
 
 }  // namespace
 
 FolderTreeBox::FolderTreeBox(HWND list) : list_(list), closed_icon_(FolderIcon(false)), open_icon_(FolderIcon(true)) {}
-
-FolderTreeBox::~FolderTreeBox() {
-  if (closed_icon_ != nullptr) DestroyIcon(closed_icon_);
-  if (open_icon_ != nullptr) DestroyIcon(open_icon_);
-}
 
 bool FolderTreeBox::SetPath(const Text& path) {
   if (path.empty()) return false;
@@ -139,7 +132,7 @@ void FolderTreeBox::Draw(const DRAWITEMSTRUCT& item) const {
   const int indent = icon_width / 2 + 1;
   const int x = box.left + 2 + entry.level * indent;
   const int y = box.top + (box.bottom - box.top - icon_height) / 2;
-  HICON icon = entry.open_chain ? open_icon_ : closed_icon_;
+  HICON icon = entry.open_chain ? open_icon_.get() : closed_icon_.get();
   if (icon != nullptr) DrawIconEx(dc, x, y, icon, icon_width, icon_height, 0, nullptr, DI_NORMAL);
 
   HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list_, WM_GETFONT, 0, 0)));
@@ -155,13 +148,12 @@ void FolderTreeBox::Draw(const DRAWITEMSTRUCT& item) const {
 
 UINT FolderTreeBox::ItemHeight(HWND dialog, HFONT font) {
   int height = 16;
-  HDC dc = GetDC(dialog);
-  if (dc != nullptr) {
-    HGDIOBJ old = SelectObject(dc, font);
+  const WindowDC dc(dialog);
+  if (dc.get() != nullptr) {
+    HGDIOBJ old = SelectObject(dc.get(), font);
     TEXTMETRICW metrics{};
-    if (GetTextMetricsW(dc, &metrics)) height = metrics.tmHeight;
-    SelectObject(dc, old);
-    ReleaseDC(dialog, dc);
+    if (GetTextMetricsW(dc.get(), &metrics)) height = metrics.tmHeight;
+    SelectObject(dc.get(), old);
   }
   height = std::max(height, GetSystemMetrics(SM_CYSMICON)) + 2;
   return static_cast<UINT>(height);

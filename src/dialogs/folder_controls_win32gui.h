@@ -1,6 +1,6 @@
-// The folder picker's two list controls on Win32: Drive1, a drop-down list
-// of the machine's drives, and Dir1, a list box showing the open folder
-// with its ancestors and its subfolders.
+// The folder picker's two list controls on Win32: the drive list, a
+// drop-down list of the machine's drives, and the folder tree, a list box
+// showing the open folder with its ancestors and its subfolders.
 #pragma once
 
 #include <windows.h>
@@ -8,18 +8,16 @@
 #include <functional>
 #include <vector>
 
+#include "common/handles_win32.h"
 #include "dialogs/picker_rules.h"
 
 namespace tavik {
 
-// Dir1 on an owner-drawn list box (LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+// The folder tree on an owner-drawn list box (LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
 // LBS_NOTIFY). The list's texts are the folder names as shown.
 class FolderTreeBox final : public FolderTree {
  public:
   explicit FolderTreeBox(HWND list);
-  ~FolderTreeBox() override;
-  FolderTreeBox(const FolderTreeBox&) = delete;
-  FolderTreeBox& operator=(const FolderTreeBox&) = delete;
 
   Text Path() const override { return open_; }
   // A bare drive opens that drive's current folder: for the drive the tree
@@ -45,11 +43,11 @@ class FolderTreeBox final : public FolderTree {
   HWND list_;
   Text open_;
   std::vector<Entry> entries_;
-  HICON closed_icon_ = nullptr;
-  HICON open_icon_ = nullptr;
+  IconHandle closed_icon_;
+  IconHandle open_icon_;
 };
 
-// Drive1 on a drop-down list combo box, filled from GetLogicalDriveStrings,
+// The drive list on a drop-down list combo box, filled from GetLogicalDriveStrings,
 // showing the process's current drive at first.
 class DriveCombo final : public DriveList {
  public:
@@ -61,7 +59,7 @@ class DriveCombo final : public DriveList {
   // CBN_SELCHANGE: the user picked a drive.
   void UserPicked();
 
-  // Drive1_Change.
+  // Runs when the drive shown changes, by the user or by SetDrive.
   std::function<void()> on_change;
 
  private:

@@ -29,7 +29,7 @@ void RegisterDialogClass(const wchar_t* window_class, WNDPROC procedure) {
   registered.cbSize = sizeof registered;
   registered.lpfnWndProc = procedure;
   registered.hInstance = instance;
-  registered.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  registered.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   registered.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   registered.lpszClassName = window_class;
   RegisterClassExW(&registered);
@@ -42,12 +42,11 @@ ModalDialog::ModalDialog(const wchar_t* window_class, TextView caption, int clie
 
 ModalDialog::~ModalDialog() {
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-  if (font_ != nullptr) DeleteObject(font_);
 }
 
 HWND ModalDialog::AddControl(const wchar_t* window_class, TextView text, DWORD style, DWORD ex_style, int id,
                              const TwipsRect& place) {
-  return CreateChild(window_, window_class, Text(text), style, ex_style, id, place, scale_, font_);
+  return CreateChild(window_, window_class, Text(text), style, ex_style, id, place, scale_, font_.get());
 }
 
 void ModalDialog::Run(HWND owner) {

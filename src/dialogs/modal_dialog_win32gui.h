@@ -22,14 +22,14 @@ class ModalDialog {
   void Run(HWND owner);
 
  protected:
-  // `client` is the client area's width and height in twips.
+  // The client area's width and height are in twips.
   ModalDialog(const wchar_t* window_class, TextView caption, int client_width, int client_height);
   virtual ~ModalDialog();
 
   HWND window() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   const PixelScale& scale() const { return scale_; }
-  HFONT font() const { return font_; }
+  HFONT font() const { return font_.get(); }
   HWND AddControl(const wchar_t* window_class, TextView text, DWORD style, DWORD ex_style, int id,
                   const TwipsRect& place);
   void Close() { closed_ = true; }
@@ -54,7 +54,7 @@ class ModalDialog {
   int client_width_;
   int client_height_;
   PixelScale scale_;
-  HFONT font_ = nullptr;
+  FontHandle font_;
   HWND window_ = nullptr;
   HWND saved_focus_ = nullptr;
   bool closed_ = false;

@@ -1,4 +1,4 @@
-// frmOption2: the settings dialog. The tick interval is the only value it
+// The options dialog (設定). The tick interval is the only value it
 // stores; the three folder rows are filled by the folder picker.
 #include <windows.h>
 
@@ -30,30 +30,33 @@ struct ControlLayout {
 
 // In tab order: children take the focus in the order they are created.
 const ControlLayout kLayout[] = {
-    {kIdTxtFolda, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 600, 3372, 264}},
-    {kIdCmdFolda, L"BUTTON", u"...", kButton, 0, {3720, 600, 372, 252}},
-    {kIdOptionsCmdOK, L"BUTTON", u"OK", kButton, 0, {360, 3480, 1092, 372}},
-    {kIdOptionsCmdCancel, L"BUTTON", u"キャンセル", kButton, 0, {2160, 3480, 1092, 372}},
-    {kIdLabel1, L"STATIC", u"データ交信フォルダ", kLabel, 0, {240, 360, 2895, 255}},
-    {kIdLabel2, L"STATIC", u"データ交信の間隔", kLabel, 0, {360, 2790, 1815, 255}},
-    {kIdTxtKosinTime, L"EDIT", u"", kEditableBox, WS_EX_CLIENTEDGE, {2280, 2760, 732, 264}},
-    {kIdLabel3, L"STATIC", u"ミリ秒ごと", kLabel, 0, {3120, 2790, 855, 255}},
-    {kIdLabel4, L"STATIC", u"データのバックアップフォルダ", kLabel, 0, {120, 1200, 3135, 255}},
-    {kIdTxtBackupFolda, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 1440, 3372, 264}},
-    {kIdCmdBackupFolda, L"BUTTON", u"...", kButton, 0, {3720, 1440, 372, 252}},
-    {kIdLabel6, L"STATIC", u"FileMakerデータベースのフォルダ", kLabel, 0, {120, 1920, 3615, 255}},
-    {kIdTxtTavikDB, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 2160, 3372, 264}},
-    {kIdCmdTavikDB, L"BUTTON", u"...", kButton, 0, {3720, 2160, 372, 252}},
+    {kIdExchangeFolderBox, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 600, 3372, 264}},
+    {kIdExchangeFolderBrowse, L"BUTTON", u"...", kButton, 0, {3720, 600, 372, 252}},
+    {kIdOptionsOk, L"BUTTON", u"OK", kButton, 0, {360, 3480, 1092, 372}},
+    {kIdOptionsCancel, L"BUTTON", u"キャンセル", kButton, 0, {2160, 3480, 1092, 372}},
+    {kIdExchangeFolderLabel, L"STATIC", u"データ交信フォルダ", kLabel, 0, {240, 360, 2895, 255}},
+    {kIdIntervalLabel, L"STATIC", u"データ交信の間隔", kLabel, 0, {360, 2790, 1815, 255}},
+    {kIdIntervalBox, L"EDIT", u"", kEditableBox, WS_EX_CLIENTEDGE, {2280, 2760, 732, 264}},
+    {kIdIntervalUnitLabel, L"STATIC", u"ミリ秒ごと", kLabel, 0, {3120, 2790, 855, 255}},
+    {kIdBackupFolderLabel, L"STATIC", u"データのバックアップフォルダ", kLabel, 0, {120, 1200, 3135, 255}},
+    {kIdBackupFolderBox, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 1440, 3372, 264}},
+    {kIdBackupFolderBrowse, L"BUTTON", u"...", kButton, 0, {3720, 1440, 372, 252}},
+    {kIdDatabaseFolderLabel, L"STATIC", u"FileMakerデータベースのフォルダ", kLabel, 0, {120, 1920, 3615, 255}},
+    {kIdDatabaseFolderBox, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 2160, 3372, 264}},
+    {kIdDatabaseFolderBrowse, L"BUTTON", u"...", kButton, 0, {3720, 2160, 372, 252}},
 };
 
-int BoxId(OptionsFolderBox box) {
-  switch (box) {
-    case OptionsFolderBox::txtFolda: return kIdTxtFolda;
-    case OptionsFolderBox::txtBackupFolda: return kIdTxtBackupFolda;
-    case OptionsFolderBox::txtTavikDB: return kIdTxtTavikDB;
-  }
-  return 0;
-}
+// Each folder row's box and its browse button.
+struct FolderRowControls {
+  FolderRow row;
+  int box;
+  int browse;
+};
+constexpr FolderRowControls kFolderRows[] = {
+    {FolderRow::Exchange, kIdExchangeFolderBox, kIdExchangeFolderBrowse},
+    {FolderRow::Backup, kIdBackupFolderBox, kIdBackupFolderBrowse},
+    {FolderRow::Database, kIdDatabaseFolderBox, kIdDatabaseFolderBrowse},
+};
 
 // The input method off for a text box for good.
 void DisableInputMethod(HWND edit) { ImmAssociateContext(edit, nullptr); }
@@ -66,29 +69,30 @@ class OptionsDialog final : public ModalDialog {
  private:
   void OnCreate() override {
     for (const ControlLayout& c : kLayout) AddControl(c.window_class, c.caption, c.style, c.ex_style, c.id, c.place);
-    // txtFolda and the interval box take no input method.
-    DisableInputMethod(Control(kIdTxtFolda));
-    DisableInputMethod(Control(kIdTxtKosinTime));
-    Form_Load();
+    // The exchange folder's box and the interval box take no input method.
+    DisableInputMethod(Control(kIdExchangeFolderBox));
+    DisableInputMethod(Control(kIdIntervalBox));
+    const OptionsTexts texts = OptionsTextsAtOpening(context_.values);
+    SetBoxText(kIdExchangeFolderBox, texts.exchange_folder);
+    SetBoxText(kIdBackupFolderBox, texts.backup_folder);
+    SetBoxText(kIdDatabaseFolderBox, texts.database_folder);
+    SetBoxText(kIdIntervalBox, texts.interval);
   }
 
   void OnCommand(int id, int code) override {
     if (code != BN_CLICKED) return;
-    switch (id) {
-      case kIdCmdFolda: Browse(OptionsBrowseButton::cmdFolda); break;
-      case kIdCmdBackupFolda: Browse(OptionsBrowseButton::cmdBackupFolda); break;
-      case kIdCmdTavikDB: Browse(OptionsBrowseButton::cmdTavikDB); break;
-      case kIdOptionsCmdOK: cmdOK_Click(); break;
-      case kIdOptionsCmdCancel: Close(); break;
-      default: break;
+    for (const FolderRowControls& row : kFolderRows) {
+      if (id == row.browse) Browse(row);
     }
+    if (id == kIdOptionsOk) Ok();
+    if (id == kIdOptionsCancel) Close();
   }
 
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
     if (message != WM_CTLCOLORSTATIC) return false;
     // The locked boxes in the colours of an editable one.
     const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
-    if (id != kIdTxtFolda && id != kIdTxtBackupFolda && id != kIdTxtTavikDB) return false;
+    if (id != kIdExchangeFolderBox && id != kIdBackupFolderBox && id != kIdDatabaseFolderBox) return false;
     const auto dc = reinterpret_cast<HDC>(wparam);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
@@ -98,24 +102,14 @@ class OptionsDialog final : public ModalDialog {
 
   void SetBoxText(int id, const Text& text) { SetWindowTextW(Control(id), WideCStr(text)); }
 
-  void Form_Load() {
-    const OptionsLoadTexts texts = OptionsTextsAtLoad(context_.values);
-    SetBoxText(kIdTxtFolda, texts.txtFolda);
-    SetBoxText(kIdTxtBackupFolda, texts.txtBackupFolda);
-    SetBoxText(kIdTxtTavikDB, texts.txtTavikDB);
-    SetBoxText(kIdTxtKosinTime, texts.txtKosinTime);
+  void Browse(const FolderRowControls& row) {
+    ShowFolderPicker(window(), row.row, context_.values, context_.program_folder,
+                     [this, box = row.box](const Text& folder) { SetBoxText(box, folder); });
   }
 
-  // cmdFolda_Click, cmdBackupFolda_Click, cmdTavikDB_Click.
-  void Browse(OptionsBrowseButton button) {
-    context_.values.PickerTarget = PickerTargetFor(button);
-    ShowFolderPicker(window(), context_.values, context_.program_folder,
-                     [this](OptionsFolderBox box, const Text& text) { SetBoxText(BoxId(box), text); });
-  }
-
-  void cmdOK_Click() {
-    if (!ApplyOptionsOk(WindowText(Control(kIdTxtKosinTime)), context_.values, context_.store,
-                        context_.set_timer_interval)) {
+  void Ok() {
+    if (!ApplyOptionsOk(WindowText(Control(kIdIntervalBox)), context_.values, context_.store,
+                        context_.set_intake_interval)) {
       ShowProgramMessage(window(), Text(kNotANumberMessage));
       return;
     }

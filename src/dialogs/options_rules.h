@@ -1,6 +1,5 @@
-// What frmOption2 decides, apart from its window: the texts it shows at
-// load, which row each browse button serves, and what OK does with the
-// text of txtKosinTime.
+// What the options dialog decides, apart from its window: the texts it
+// shows when it opens, and what OK does with the text of the interval box.
 #pragma once
 
 #include <cstdint>
@@ -15,34 +14,31 @@ namespace tavik {
 inline constexpr TextView kOptionsCaption = u"設定";
 inline constexpr TextView kNotANumberMessage = u"数値を入力して下さい";
 
-// The browse buttons ("...") of the three folder rows.
-enum class OptionsBrowseButton { cmdFolda, cmdBackupFolda, cmdTavikDB };
+// The three folder rows of the options dialog, each a locked box that the
+// folder picker fills and a program-wide value it writes.
+enum class FolderRow { Exchange, Backup, Database };
 
-// The three locked folder boxes the folder picker fills.
-enum class OptionsFolderBox { txtFolda, txtBackupFolda, txtTavikDB };
+// The program-wide value of a row.
+Text ProgramValues::*FolderValueOf(FolderRow row);
 
-// cmdFolda -> PickExchange, cmdBackupFolda -> PickBackup,
-// cmdTavikDB -> PickDatabase.
-PickerRow PickerTargetFor(OptionsBrowseButton button);
-
-// Form_Load: txtFolda shows ExchangeFolder, txtKosinTime the interval as
-// plain decimal; the backup and database boxes start empty, whatever was
-// picked for them before.
-struct OptionsLoadTexts {
-  Text txtFolda;
-  Text txtBackupFolda;
-  Text txtTavikDB;
-  Text txtKosinTime;
+// What the dialog shows when it opens: the exchange folder, and the
+// interval as plain decimal; the backup and database boxes start empty,
+// whatever was picked for them before.
+struct OptionsTexts {
+  Text exchange_folder;
+  Text backup_folder;
+  Text database_folder;
+  Text interval;
 };
-OptionsLoadTexts OptionsTextsAtLoad(const ProgramValues& values);
+OptionsTexts OptionsTextsAtOpening(const ProgramValues& values);
 
-// cmdOK_Click without the window: on a number text (TickIntervalFromText:
-// rounded, halves to even, then clamped to 300..60000), TickInterval takes
-// the new interval, "KosinTime" is written under "TavikFM" / "Settings" as plain
-// decimal and the main window's timer is set. False when the text is no
-// number: nothing is stored or applied, and the dialog shows
+// OK without the window: on a number text (TickIntervalFromText: rounded,
+// halves to even, then clamped to 300..60000), tick_interval takes the new
+// interval, "KosinTime" is written under "TavikFM" / "Settings" as plain
+// decimal and the main window's intake timer is set. False when the text
+// is no number: nothing is stored or applied, and the dialog shows
 // kNotANumberMessage and stays open.
-bool ApplyOptionsOk(TextView kosin_time_text, ProgramValues& values, SettingsStore& store,
-                    const std::function<void(std::int32_t)>& set_timer_interval);
+bool ApplyOptionsOk(TextView interval_text, ProgramValues& values, SettingsStore& store,
+                    const std::function<void(std::int32_t)>& set_intake_interval);
 
 }  // namespace tavik

@@ -1,4 +1,4 @@
-// frmPictFolda: the folder picker of the options dialog's three rows.
+// The folder picker (フォルダ) of the options dialog's three rows.
 #include "dialogs/picker_dialog_win32gui.h"
 
 #include <memory>
@@ -11,14 +11,15 @@
 namespace tavik {
 namespace {
 
-// Drive1's drop-down part, below its 276 twips, in twips.
+// The drive list's drop-down part, below its 276 twips, in twips.
 constexpr int kDriveDropDownHeight = 2400;
 
 class PickerDialog final : public ModalDialog {
  public:
-  PickerDialog(ProgramValues& values, const Text& program_folder,
-               const std::function<void(OptionsFolderBox, const Text&)>& write_box)
+  PickerDialog(FolderRow row, ProgramValues& values, const Text& program_folder,
+               const std::function<void(const Text&)>& write_box)
       : ModalDialog(kPickerWindowClass, kPickerCaption, 3984, 3228),
+        row_(row),
         values_(values),
         program_folder_(program_folder),
         write_box_(write_box) {}
@@ -26,39 +27,39 @@ class PickerDialog final : public ModalDialog {
  private:
   void OnCreate() override {
     // In tab order.
-    HWND drive1 = AddControl(L"COMBOBOX", u"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, kIdDrive1,
-                             {240, 240, 1812, 276 + kDriveDropDownHeight});
-    HWND dir1 = AddControl(L"LISTBOX", u"",
-                           LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
-                               WS_TABSTOP,
-                           WS_EX_CLIENTEDGE, kIdDir1, {240, 720, 2412, 2316});
-    AddControl(L"BUTTON", u"O K", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdPickerCmdOK, {2880, 480, 972, 492});
-    AddControl(L"BUTTON", u"キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdPickerCmdCancel, {2880, 1800, 972, 492});
-    tree_ = std::make_unique<FolderTreeBox>(dir1);
-    drives_ = std::make_unique<DriveCombo>(drive1);
-    picker_ = std::make_unique<FolderPicker>(values_, *tree_, *drives_, program_folder_);
+    HWND drive_list = AddControl(L"COMBOBOX", u"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, kIdDriveList,
+                                 {240, 240, 1812, 276 + kDriveDropDownHeight});
+    HWND folder_list = AddControl(L"LISTBOX", u"",
+                                  LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
+                                      WS_VSCROLL | WS_TABSTOP,
+                                  WS_EX_CLIENTEDGE, kIdFolderList, {240, 720, 2412, 2316});
+    AddControl(L"BUTTON", u"O K", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerOk, {2880, 480, 972, 492});
+    AddControl(L"BUTTON", u"キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerCancel, {2880, 1800, 972, 492});
+    tree_ = std::make_unique<FolderTreeBox>(folder_list);
+    drives_ = std::make_unique<DriveCombo>(drive_list);
+    picker_ = std::make_unique<FolderPicker>(row_, values_, *tree_, *drives_, program_folder_);
     drives_->on_change = [this] { picker_->DriveChanged(); };
-    picker_->Load();  // Form_Load
+    picker_->Open();
   }
 
   void OnCommand(int id, int code) override {
-    if (id == kIdDrive1 && code == CBN_SELCHANGE) drives_->UserPicked();
-    if (id == kIdDir1 && code == LBN_DBLCLK) {
-      tree_->OpenListed(static_cast<int>(SendMessageW(Control(kIdDir1), LB_GETCURSEL, 0, 0)));
+    if (id == kIdDriveList && code == CBN_SELCHANGE) drives_->UserPicked();
+    if (id == kIdFolderList && code == LBN_DBLCLK) {
+      tree_->OpenListed(static_cast<int>(SendMessageW(Control(kIdFolderList), LB_GETCURSEL, 0, 0)));
     }
     if (code != BN_CLICKED) return;
-    if (id == kIdPickerCmdOK) cmdOK_Click();
-    if (id == kIdPickerCmdCancel) Close();
+    if (id == kIdFolderPickerOk) Ok();
+    if (id == kIdFolderPickerCancel) Close();
   }
 
   bool OnMessage(UINT message, WPARAM, LPARAM lparam, LRESULT& result) override {
     if (message == WM_MEASUREITEM) {
       auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
-      if (measure->CtlID != static_cast<UINT>(kIdDir1)) return false;
+      if (measure->CtlID != static_cast<UINT>(kIdFolderList)) return false;
       measure->itemHeight = FolderTreeBox::ItemHeight(window(), font());
     } else if (message == WM_DRAWITEM) {
       const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      if (draw->CtlID != static_cast<UINT>(kIdDir1) || !tree_) return false;
+      if (draw->CtlID != static_cast<UINT>(kIdFolderList) || !tree_) return false;
       tree_->Draw(*draw);
     } else {
       return false;
@@ -67,14 +68,15 @@ class PickerDialog final : public ModalDialog {
     return true;
   }
 
-  void cmdOK_Click() {
-    if (const auto written = picker_->Ok()) write_box_(written->box, written->text);
+  void Ok() {
+    write_box_(picker_->Ok());
     Close();
   }
 
+  FolderRow row_;
   ProgramValues& values_;
   const Text& program_folder_;
-  const std::function<void(OptionsFolderBox, const Text&)>& write_box_;
+  const std::function<void(const Text&)>& write_box_;
   std::unique_ptr<FolderTreeBox> tree_;
   std::unique_ptr<DriveCombo> drives_;
   std::unique_ptr<FolderPicker> picker_;
@@ -82,9 +84,9 @@ class PickerDialog final : public ModalDialog {
 
 }  // namespace
 
-void ShowFolderPicker(HWND options_dialog, ProgramValues& values, const Text& program_folder,
-                      const std::function<void(OptionsFolderBox, const Text&)>& write_box) {
-  PickerDialog dialog(values, program_folder, write_box);
+void ShowFolderPicker(HWND options_dialog, FolderRow row, ProgramValues& values, const Text& program_folder,
+                      const std::function<void(const Text&)>& write_box) {
+  PickerDialog dialog(row, values, program_folder, write_box);
   dialog.Run(options_dialog);
 }
 

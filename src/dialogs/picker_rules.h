@@ -1,12 +1,8 @@
-// What frmPictFolda decides, apart from its window: where it starts, how
-// the drive list and the folder tree follow each other, and where OK
+// What the folder picker decides, apart from its window: where it starts,
+// how the drive list and the folder tree follow each other, and where OK
 // writes. The two list controls come in through small interfaces, so that
 // the decisions run against fakes as well as against the real controls.
 #pragma once
-
-#include <functional>
-#include <optional>
-#include <vector>
 
 #include "common/paths.h"
 #include "common/text.h"
@@ -17,7 +13,7 @@ namespace tavik {
 
 inline constexpr TextView kPickerCaption = u"フォルダ";
 
-// Dir1: the folder tree.
+// The folder tree.
 class FolderTree {
  public:
   virtual ~FolderTree() = default;
@@ -30,7 +26,7 @@ class FolderTree {
   virtual bool SetPath(const Text& path) = 0;
 };
 
-// Drive1: the drive list.
+// The drive list.
 class DriveList {
  public:
   virtual ~DriveList() = default;
@@ -42,44 +38,30 @@ class DriveList {
   virtual bool SetDrive(const Text& drive_or_path) = 0;
 };
 
-// The starting folder for a row: ExchangeFolder, BackupFolder or
-// DatabaseFolder; empty for any other PickerTarget.
-Text PickerStartingFolder(const ProgramValues& values, PickerRow target);
-
-// The program-wide value OK writes for a row; nullptr for any other
-// PickerTarget.
-Text* PickerValueFor(ProgramValues& values, PickerRow target);
-
-// The options dialog's box OK writes for a row; nothing for any other
-// PickerTarget.
-std::optional<OptionsFolderBox> PickerBoxFor(PickerRow target);
-
-// The picker's event handlers.
+// The picker's decisions over its two lists, for one row of the options
+// dialog.
 class FolderPicker {
  public:
-  FolderPicker(ProgramValues& values, FolderTree& tree, DriveList& drives, Text program_folder);
+  FolderPicker(FolderRow row, ProgramValues& values, FolderTree& tree, DriveList& drives, Text program_folder);
 
-  // Form_Load: the tree opens at the starting folder and the drive list
-  // follows it; when either fails (an empty starting folder counts as a
-  // failure) the tree opens at the program's folder instead and the drive
-  // list is left as it is. No message.
-  void Load();
+  // Opening: the tree opens at the row's folder and the drive list follows
+  // it; when either fails (an empty folder, a row not picked yet in this
+  // run, counts as a failure) the tree opens at the program's folder
+  // instead and the drive list is left as it is. No message.
+  void Open();
 
-  // Drive1_Change: the tree opens the drive now shown. When that fails the
-  // drive list goes back to the tree's drive, which raises the notification
-  // once more; should that run fail as well, it stops there. No message.
+  // The drive list shows another drive: the tree opens it. When that fails
+  // the drive list goes back to the tree's drive, which raises the
+  // notification once more; should that run fail as well, it stops there.
+  // No message.
   void DriveChanged();
 
-  // cmdOK_Click: the tree's path becomes the row's program-wide value.
-  // Returns the box of the options dialog to write and the text for it;
-  // nothing when PickerTarget names no row. The caller closes the picker.
-  struct BoxText {
-    OptionsFolderBox box;
-    Text text;
-  };
-  std::optional<BoxText> Ok();
+  // OK: the tree's path becomes the row's program-wide value; returned for
+  // the row's box. The caller closes the picker.
+  Text Ok();
 
  private:
+  FolderRow row_;
   ProgramValues& values_;
   FolderTree& tree_;
   DriveList& drives_;

@@ -10,35 +10,9 @@ constexpr char16_t kReplacement = 0xFFFD;
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 }  // namespace
 
-AnsiDecoder::AnsiDecoder(std::unique_ptr<Tables> tables) : reverse_(65536, 0xFFFF) {
+AnsiDecoder::AnsiDecoder(std::unique_ptr<Tables> tables) {
   tables->single[0] = kReplacement;
   tables_ = std::move(tables);
-  // Pairs first, then single bytes, so that a character with both forms is
-  // written as its single byte; among duplicates the lowest code wins.
-  for (std::size_t code = tables_->pair.size(); code-- > 0;) {
-    const char16_t c = tables_->pair[code];
-    if (c != 0) reverse_[c] = static_cast<std::uint16_t>(code);
-  }
-  for (std::size_t b = tables_->single.size(); b-- > 0;) {
-    const char16_t c = tables_->single[b];
-    if (!tables_->lead[b] && c != kReplacement) reverse_[c] = static_cast<std::uint16_t>(b);
-  }
-}
-
-std::string AnsiDecoder::Encode(TextView text) const {
-  std::string out;
-  for (const char16_t c : text) {
-    const std::uint16_t code = reverse_[c];
-    if (code == 0xFFFF) {
-      out.push_back('?');
-    } else if (code > 0xFF) {
-      out.push_back(static_cast<char>(code >> 8));
-      out.push_back(static_cast<char>(code & 0xFF));
-    } else {
-      out.push_back(static_cast<char>(code));
-    }
-  }
-  return out;
 }
 
 Text AnsiDecoder::Decode(std::string_view bytes) const {

@@ -41,16 +41,11 @@ class AnsiDecoder {
 
   Text Decode(std::string_view bytes) const;
 
-  // The reverse, for writers of patient files (the viewer simulator, the
-  // tests): characters the code page lacks become "?".
-  std::string Encode(TextView text) const;
-
   // The machine's ANSI code page (932 in the portable build), built once.
   static const AnsiDecoder& System();
 
  private:
   std::unique_ptr<const Tables> tables_;
-  std::vector<std::uint16_t> reverse_;  // character -> byte or lead << 8 | trail
 };
 
 // Platform part: fills the tables for the ANSI code page.

@@ -1,6 +1,7 @@
 // The Win32 file system behind the intake's contract.
 #include <windows.h>
 
+#include "common/handles_win32.h"
 #include "common/paths.h"
 #include "common/wide_text_win32.h"
 #include "intake/file_system.h"
@@ -15,8 +16,8 @@ class Win32FileSystem final : public FileSystem {
     std::vector<Text> names;
     const Text query = JoinPath(folder, pattern);
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(WideCStr(query), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    const FindHandle find(FindFirstFileW(WideCStr(query), &data));
+    if (!find) return names;
     constexpr DWORD kSkipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
       if ((data.dwFileAttributes & kSkipped) != 0) continue;
@@ -25,8 +26,7 @@ class Win32FileSystem final : public FileSystem {
       // only the long name counts.
       if (!WildcardMatch(pattern, name)) continue;
       names.push_back(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &data));
     return names;
   }
 
@@ -34,9 +34,9 @@ class Win32FileSystem final : public FileSystem {
     bytes.clear();
     // FILE_SHARE_READ only: refused with a sharing violation while a
     // writer still holds the file.
-    HANDLE file = CreateFileW(WideCStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const KernelHandle file(CreateFileW(WideCStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
       switch (GetLastError()) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND: return ReadStatus::Missing;
@@ -47,7 +47,7 @@ class Win32FileSystem final : public FileSystem {
     }
     ReadStatus status = ReadStatus::Ok;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size)) {
+    if (!GetFileSizeEx(file.get(), &size)) {
       status = ReadStatus::Failed;
     } else if (static_cast<std::uint64_t>(size.QuadPart) > max_bytes) {
       status = ReadStatus::TooLarge;
@@ -55,7 +55,7 @@ class Win32FileSystem final : public FileSystem {
     char buffer[65536];
     while (status == ReadStatus::Ok) {
       DWORD n = 0;
-      if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
+      if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
         status = ReadStatus::Failed;
         break;
       }
@@ -63,7 +63,6 @@ class Win32FileSystem final : public FileSystem {
       bytes.append(buffer, n);
       if (bytes.size() > max_bytes) status = ReadStatus::TooLarge;
     }
-    CloseHandle(file);
     return status;
   }
 

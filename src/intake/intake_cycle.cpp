@@ -60,7 +60,6 @@ IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& databas
   // the file keeps its name and a later tick takes it.
   if (file_system_.ReadAll(path, kMaxPatientFileBytes, bytes) != ReadStatus::Ok) return FileOutcome::Left;
   const ExchangeFile file = ParseExchangeBytes(bytes);
-  last_record_ = file.record;
   const Text backup = BackupName(path, kBackupExtension);
 
   if (!file.AsksForStoring()) {

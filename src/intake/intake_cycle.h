@@ -41,16 +41,12 @@ class IntakeCycle {
   // An empty folder text names no folder: nothing happens.
   void RotateBackups(const Text& exchange_folder);
 
-  // The record of the last file read (the main window's PatientRecord).
-  const PatientRecord& LastRecord() const { return last_record_; }
-
  private:
   enum class FileOutcome { Stored, RenamedOnly, Left };
   FileOutcome HandleFile(const Text& path, bool& database_unreachable);
 
   FileSystem& file_system_;
   PatientStore& store_;
-  PatientRecord last_record_;
 };
 
 // The path less its last three characters, followed by `extension`.

@@ -36,67 +36,55 @@ void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStag
   throw DatabaseError(stage, operation, std::move(sqlstate), native, std::move(message));
 }
 
+// The type of the handle a handle of `type` is allocated under (an
+// environment has none: its diagnostics are asked of a null handle).
+SQLSMALLINT ParentTypeOf(SQLSMALLINT type) { return type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV; }
+
 }  // namespace
 
-Environment::Environment(bool pooling, DriverFaults* faults) : faults_(faults) {
-  if (pooling) {
-    // Process-wide; must come before the environment is allocated. A
-    // driver manager that cannot pool simply does not.
-    pooling_ = SQL_SUCCEEDED(SQLSetEnvAttr(SQL_NULL_HANDLE, SQL_ATTR_CONNECTION_POOLING,
-                                           reinterpret_cast<SQLPOINTER>(SQL_CP_ONE_PER_DRIVER),
-                                           SQL_IS_UINTEGER));
-  }
-  SQLHANDLE env = SQL_NULL_HANDLE;
-  const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-  Check(rc, SQL_HANDLE_ENV, SQL_NULL_HANDLE, DatabaseStage::Connect, "SQLAllocHandle(ENV)");
-  handle_ = env;
-  Check(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-        SQL_HANDLE_ENV, env, DatabaseStage::Connect, "SQLSetEnvAttr(ODBC_VERSION)");
-  if (pooling_) {
-    SQLSetEnvAttr(env, SQL_ATTR_CP_MATCH, reinterpret_cast<SQLPOINTER>(SQL_CP_RELAXED_MATCH), 0);
-  }
+Handle::Handle(short type, void* parent, DatabaseStage stage, const char* operation) : type_(type) {
+  SQLHANDLE handle = SQL_NULL_HANDLE;
+  // A refused allocation leaves no handle; its diagnostics are the parent's.
+  Check(SQLAllocHandle(type, parent, &handle), ParentTypeOf(type), parent, stage, operation);
+  handle_ = handle;
 }
 
-// A constructed environment, connection or statement always holds its
-// handle: a failed allocation or connection throws from the constructor.
-Environment::~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, handle_); }
+Handle::~Handle() { SQLFreeHandle(type_, handle_); }
 
-Connection::Connection(Environment& environment, TextView data_source, TextView user,
-                       TextView password)
-    : faults_(environment.faults()) {
-  SQLHANDLE dbc = SQL_NULL_HANDLE;
-  Check(SQLAllocHandle(SQL_HANDLE_DBC, environment.handle(), &dbc), SQL_HANDLE_ENV,
-        environment.handle(), DatabaseStage::Connect, "SQLAllocHandle(DBC)");
-  handle_ = dbc;
-  const SQLRETURN rc =
-      SQLConnectW(dbc, const_cast<SQLWCHAR*>(Wide(data_source)), SmallLength(data_source),
-                  const_cast<SQLWCHAR*>(Wide(user)), SmallLength(user),
-                  const_cast<SQLWCHAR*>(Wide(password)), SmallLength(password));
-  if (!SQL_SUCCEEDED(rc)) {
-    try {
-      Check(rc, SQL_HANDLE_DBC, dbc, DatabaseStage::Connect, "SQLConnectW");
-    } catch (...) {
-      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-      throw;
-    }
-  }
+// Connection pooling is a setting of the process and must come before
+// the environment is allocated. A driver manager that cannot pool simply
+// does not.
+bool Environment::RequestPooling(bool pooling) {
+  return pooling && SQL_SUCCEEDED(SQLSetEnvAttr(SQL_NULL_HANDLE, SQL_ATTR_CONNECTION_POOLING,
+                                                reinterpret_cast<SQLPOINTER>(SQL_CP_ONE_PER_DRIVER),
+                                                SQL_IS_UINTEGER));
 }
 
-Connection::~Connection() {
-  SQLDisconnect(handle_);
-  SQLFreeHandle(SQL_HANDLE_DBC, handle_);
+Environment::Environment(bool pooling, DriverFaults* faults)
+    : pooling_(RequestPooling(pooling)),
+      faults_(faults),
+      handle_(SQL_HANDLE_ENV, SQL_NULL_HANDLE, DatabaseStage::Connect, "SQLAllocHandle(ENV)") {
+  Check(SQLSetEnvAttr(handle(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+        SQL_HANDLE_ENV, handle(), DatabaseStage::Connect, "SQLSetEnvAttr(ODBC_VERSION)");
+  // How a pooled connection is matched; only some driver managers read it.
+  if (pooling_) SQLSetEnvAttr(handle(), SQL_ATTR_CP_MATCH, reinterpret_cast<SQLPOINTER>(SQL_CP_RELAXED_MATCH), 0);
 }
 
-Statement::Statement(Connection& connection) : faults_(connection.faults()) {
-  SQLHANDLE stmt = SQL_NULL_HANDLE;
-  Check(SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &stmt), SQL_HANDLE_DBC,
-        connection.handle(), DatabaseStage::Statement, "SQLAllocHandle(STMT)");
-  handle_ = stmt;
+Connection::Connection(Environment& environment, TextView data_source, TextView user, TextView password)
+    : faults_(environment.faults()),
+      handle_(SQL_HANDLE_DBC, environment.handle(), DatabaseStage::Connect, "SQLAllocHandle(DBC)") {
+  Check(SQLConnectW(handle(), const_cast<SQLWCHAR*>(Wide(data_source)), SmallLength(data_source),
+                    const_cast<SQLWCHAR*>(Wide(user)), SmallLength(user), const_cast<SQLWCHAR*>(Wide(password)),
+                    SmallLength(password)),
+        SQL_HANDLE_DBC, handle(), DatabaseStage::Connect, "SQLConnectW");
 }
 
-Statement::~Statement() {
-  SQLFreeHandle(SQL_HANDLE_STMT, handle_);
-}
+// Only a connection that was made has a destructor to run.
+Connection::~Connection() { SQLDisconnect(handle()); }
+
+Statement::Statement(Connection& connection)
+    : faults_(connection.faults()),
+      handle_(SQL_HANDLE_STMT, connection.handle(), DatabaseStage::Statement, "SQLAllocHandle(STMT)") {}
 
 template <typename Call>
 short Statement::Run(const char* operation, Call call) {
@@ -109,13 +97,13 @@ short Statement::Run(const char* operation, Call call) {
 template <typename Call>
 short Statement::RunChecked(const char* operation, Call call) {
   const SQLRETURN rc = Run(operation, call);
-  if (rc != SQL_NO_DATA) Check(rc, SQL_HANDLE_STMT, handle_, DatabaseStage::Statement, operation);
+  if (rc != SQL_NO_DATA) Check(rc, SQL_HANDLE_STMT, handle_.get(), DatabaseStage::Statement, operation);
   return rc;
 }
 
 short Statement::SetAttribute(const char* operation, int attribute, unsigned long value) {
   return Run(operation, [&] {
-    return SQLSetStmtAttr(handle_, attribute, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), 0);
+    return SQLSetStmtAttr(handle_.get(), attribute, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), 0);
   });
 }
 
@@ -131,15 +119,15 @@ void Statement::RequestStaticReadOnlyCursor() {
 void Statement::ExecDirect(TextView sql) {
   // An UPDATE that matches no row may answer SQL_NO_DATA: not a failure.
   RunChecked("SQLExecDirectW", [&] {
-    return SQLExecDirectW(handle_, const_cast<SQLWCHAR*>(Wide(sql)), static_cast<SQLINTEGER>(sql.size()));
+    return SQLExecDirectW(handle_.get(), const_cast<SQLWCHAR*>(Wide(sql)), static_cast<SQLINTEGER>(sql.size()));
   });
 }
 
-bool Statement::Fetch() { return RunChecked("SQLFetch", [&] { return SQLFetch(handle_); }) != SQL_NO_DATA; }
+bool Statement::Fetch() { return RunChecked("SQLFetch", [&] { return SQLFetch(handle_.get()); }) != SQL_NO_DATA; }
 
 unsigned short Statement::ColumnCount() {
   SQLSMALLINT columns = 0;
-  RunChecked("SQLNumResultCols", [&] { return SQLNumResultCols(handle_, &columns); });
+  RunChecked("SQLNumResultCols", [&] { return SQLNumResultCols(handle_.get(), &columns); });
   return static_cast<unsigned short>(columns);
 }
 
@@ -148,7 +136,7 @@ unsigned short Statement::FindColumn(TextView name) {
   for (unsigned short i = 1; i <= columns; ++i) {
     SQLWCHAR buffer[256] = {};
     RunChecked("SQLColAttributeW",
-               [&] { return SQLColAttributeW(handle_, i, SQL_DESC_NAME, buffer, sizeof buffer, nullptr, nullptr); });
+               [&] { return SQLColAttributeW(handle_.get(), i, SQL_DESC_NAME, buffer, sizeof buffer, nullptr, nullptr); });
     if (EqualsIgnoringAsciiCase(reinterpret_cast<const char16_t*>(buffer), name)) return i;
   }
   return 0;
@@ -161,7 +149,7 @@ std::optional<Text> Statement::GetText(unsigned short column) {
   for (;;) {
     SQLLEN indicator = 0;
     const SQLRETURN rc = RunChecked(
-        "SQLGetData", [&] { return SQLGetData(handle_, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator); });
+        "SQLGetData", [&] { return SQLGetData(handle_.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator); });
     if (rc == SQL_NO_DATA) break;
     if (indicator == SQL_NULL_DATA) return std::nullopt;
     // The whole buffer while the value goes on (or its length is unknown),

@@ -1,8 +1,12 @@
 // A thin owner of the ODBC handles the gateway uses. Every handle is owned
-// by one object and freed by its destructor; every SQLRETURN goes through
-// one check that turns the diagnostics into a DatabaseError. Only the wide
-// (W) functions are used, so Japanese text reaches the driver as Unicode
-// whatever the ANSI code page.
+// from its allocation on and freed when its owner goes. Every SQLRETURN
+// whose failure matters goes through one check that turns the diagnostics
+// into a DatabaseError; the calls that may fail without harm are left
+// unchecked on purpose: freeing and disconnecting in destructors, the
+// pooling requests (a driver manager that cannot pool does not), and the
+// cursor requests (a driver that refuses keeps its default cursor). Only
+// the wide (W) functions are used, so Japanese text reaches the driver as
+// Unicode whatever the ANSI code page.
 #pragma once
 
 #include <optional>
@@ -17,6 +21,22 @@ namespace odbc {
 
 class Environment;
 class Connection;
+
+// One ODBC handle, allocated by the constructor (which throws a
+// DatabaseError at `stage` when the driver manager refuses) and freed by
+// the destructor.
+class Handle {
+ public:
+  Handle(short type, void* parent, DatabaseStage stage, const char* operation);
+  ~Handle();
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  void* get() const { return handle_; }
+
+ private:
+  short type_;
+  void* handle_ = nullptr;
+};
 
 // Answers chosen statement calls in the driver's place, so that tests meet
 // answers that no driver at hand gives (a refused cursor, say), as a
@@ -35,7 +55,6 @@ class DriverFaults {
 class Statement {
  public:
   explicit Statement(Connection& connection);
-  ~Statement();
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
@@ -65,8 +84,8 @@ class Statement {
   short RunChecked(const char* operation, Call call);
   short SetAttribute(const char* operation, int attribute, unsigned long value);
 
-  void* handle_ = nullptr;
-  DriverFaults* faults_ = nullptr;
+  DriverFaults* faults_;
+  Handle handle_;
 };
 
 class Connection {
@@ -77,12 +96,12 @@ class Connection {
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
-  void* handle() const { return handle_; }
+  void* handle() const { return handle_.get(); }
   DriverFaults* faults() const { return faults_; }
 
  private:
-  void* handle_ = nullptr;
-  DriverFaults* faults_ = nullptr;
+  DriverFaults* faults_;
+  Handle handle_;
 };
 
 class Environment {
@@ -92,17 +111,18 @@ class Environment {
   // operation by the program.
   // faults: see DriverFaults; null in the program.
   explicit Environment(bool pooling, DriverFaults* faults = nullptr);
-  ~Environment();
   Environment(const Environment&) = delete;
   Environment& operator=(const Environment&) = delete;
-  void* handle() const { return handle_; }
+  void* handle() const { return handle_.get(); }
   bool pooling() const { return pooling_; }
   DriverFaults* faults() const { return faults_; }
 
  private:
-  void* handle_ = nullptr;
-  bool pooling_ = false;
-  DriverFaults* faults_ = nullptr;
+  static bool RequestPooling(bool pooling);
+
+  bool pooling_;  // before the handle: pooling is asked for first
+  DriverFaults* faults_;
+  Handle handle_;
 };
 
 }  // namespace odbc

@@ -193,8 +193,6 @@ std::int64_t ConvertOrThrow(TextView text, std::int64_t limit) {
 
 }  // namespace
 
-bool IsNumberText(TextView text) { return Parse(text).has_value(); }
-
 std::optional<double> RoundedNumber(TextView text) {
   const std::optional<DecimalNumber> number = Parse(text);
   if (!number) return std::nullopt;

@@ -14,8 +14,6 @@
 
 namespace tavik {
 
-bool IsNumberText(TextView text);
-
 // The value of a number text rounded to a whole number, halves to the even
 // neighbour; nullopt when the text is no number. Values beyond the range of
 // a double saturate to +/- infinity.

@@ -1,5 +1,6 @@
 // The values the program works with during a run, shared by the main
-// window, the intake and the dialogs. One instance lives for the run.
+// window, the intake's tick and the dialogs. One instance lives for the
+// run; with them, the bounds and conversions of the tick interval.
 #pragma once
 
 #include <cstdint>
@@ -10,20 +11,11 @@
 
 namespace tavik {
 
-// Which row of the options dialog the folder picker serves.
-enum class PickerRow : std::int16_t {
-  None = 0,
-  PickExchange = 3,
-  PickBackup = 4,
-  PickDatabase = 5,
-};
-
 struct ProgramValues {
-  Text ExchangeFolder;   // "Folda" followed by "\Filemk"; never saved
-  Text BackupFolder;     // empty until picked in this run; never saved
-  Text DatabaseFolder;   // empty until picked in this run; never saved
-  std::int32_t TickInterval = 1000;  // milliseconds
-  PickerRow PickerTarget = PickerRow::None;
+  Text exchange_folder;  // "Folda" followed by "\Filemk", or as picked; never saved
+  Text backup_folder;    // empty until picked in this run; never saved
+  Text database_folder;  // empty until picked in this run; never saved
+  std::int32_t tick_interval = 1000;  // milliseconds, as stored
 };
 
 // Bounds of the tick interval the program applies (options dialog OK, and

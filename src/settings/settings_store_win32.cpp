@@ -11,10 +11,13 @@
 // written without a terminating NUL read correctly too.
 #include <windows.h>
 
+#include <algorithm>
+#include <string_view>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/handles_win32.h"
 #include "common/wide_text_win32.h"
 #include "settings/settings_store.h"
 
@@ -24,29 +27,14 @@ namespace {
 
 const wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
 
-class KeyHandle {
- public:
-  KeyHandle() = default;
-  ~KeyHandle() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  KeyHandle(const KeyHandle&) = delete;
-  KeyHandle& operator=(const KeyHandle&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 class RegistrySettingsStore final : public SettingsStore {
  public:
   Text ReadSetting(TextView application, TextView section, TextView key,
                    TextView default_value) override {
     if (!Addressable(application, section, key)) return Text(default_value);
-    KeyHandle handle;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0,
-                      KEY_QUERY_VALUE, handle.out()) != ERROR_SUCCESS) {
+    RegistryKey handle;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE,
+                      handle.put()) != ERROR_SUCCESS) {
       return Text(default_value);
     }
     std::optional<Text> stored = QueryText(handle.get(), ToWideString(key));
@@ -57,10 +45,9 @@ class RegistrySettingsStore final : public SettingsStore {
     if (!Addressable(application, section, key)) return false;
     // The data is the text and its terminating NUL; its size must fit a DWORD.
     if (value.size() >= (MAXDWORD / sizeof(wchar_t)) - 1) return false;
-    KeyHandle handle;
+    RegistryKey handle;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, handle.out(),
-                        nullptr) != ERROR_SUCCESS) {
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, handle.put(), nullptr) != ERROR_SUCCESS) {
       return false;
     }
     const std::wstring data = ToWideString(value);
@@ -81,26 +68,25 @@ class RegistrySettingsStore final : public SettingsStore {
   }
 
   static std::optional<Text> QueryText(HKEY key, const std::wstring& name) {
-    std::vector<BYTE> data;
+    // REG_SZ only: REG_EXPAND_SZ is not expanded into one either.
+    constexpr DWORD kTextOnly = RRF_RT_REG_SZ | RRF_NOEXPAND;
+    std::vector<wchar_t> data;
     // The value may grow between asking for its size and reading it.
     for (int attempt = 0; attempt < 8; ++attempt) {
-      DWORD type = 0;
       DWORD size = 0;
-      LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-      if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-      data.assign(static_cast<std::size_t>(size) + sizeof(wchar_t), 0);
-      DWORD capacity = size;
-      status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &capacity);
-      if (status == ERROR_MORE_DATA) continue;
-      if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-      Text text;
-      text.reserve(capacity / sizeof(char16_t));
-      for (DWORD at = 0; at + 1 < capacity; at += 2) {
-        const auto unit = static_cast<char16_t>(data[at] | (data[at + 1] << 8));
-        if (unit == u'\0') break;
-        text.push_back(unit);
+      if (RegGetValueW(key, nullptr, name.c_str(), kTextOnly, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
       }
-      return text;
+      // Room for a terminator after data of an odd length too.
+      data.assign(size / sizeof(wchar_t) + 2, L'\0');
+      DWORD capacity = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+      const LONG status = RegGetValueW(key, nullptr, name.c_str(), kTextOnly, nullptr, data.data(), &capacity);
+      if (status == ERROR_MORE_DATA) continue;
+      if (status != ERROR_SUCCESS) return std::nullopt;
+      // The text ends at its first NUL; RegGetValue puts one after data
+      // stored without.
+      const std::wstring_view stored(data.data(), std::min<std::size_t>(capacity / sizeof(wchar_t), data.size()));
+      return TextFromWide(stored.substr(0, stored.find(L'\0')));
     }
     return std::nullopt;
   }

@@ -1,4 +1,4 @@
-// frmOption2 and frmPictFolda modal on this thread under a stand-in for the
+// The options dialog and the folder picker modal on this thread under a stand-in for the
 // main window with a ticking timer, worked from a second thread as a user
 // would; and the start-up shortcut.
 #include <windows.h>
@@ -38,7 +38,7 @@ class DialogsTest : public testing::Test {
     current = this;
     SetTimer(owner, 1, 40, nullptr);
     for (const char16_t* folder : {u"Filemk", u"Filemk\\sub1", u"Filemk\\sub2", u"Filemk\\sub2\\deeper"}) test::MakeFolder(root / folder);
-    values.ExchangeFolder = root / u"Filemk";
+    values.exchange_folder = root / u"Filemk";
     store.WriteSetting(kProgramTitle, kSettingsSection, kKeyKosinTime, u"777");
   }
   void TearDown() override { DestroyWindow(owner); }
@@ -46,7 +46,7 @@ class DialogsTest : public testing::Test {
   static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_TIMER) {  // the intake's stand-in: the folder a tick works in
       std::lock_guard<std::mutex> lock(current->mutex);
-      current->tick_folder = current->values.ExchangeFolder;
+      current->tick_folder = current->values.exchange_folder;
     } else if (message == kMarker) {
       current->settled = true;
     } else if (message == kInputMethod) {
@@ -84,18 +84,18 @@ class DialogsTest : public testing::Test {
 };
 
 TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodAndTheCloseBoxCancels) {
-  values.BackupFolder = root.path();
+  values.backup_folder = root.path();
   WithOptions([&](HWND dialog) {
     EXPECT_EQ(test::TextOf(dialog), "設定");
-    EXPECT_EQ(test::TextOf(dialog, kIdTxtFolda), Utf8(values.ExchangeFolder));
-    EXPECT_EQ(test::TextOf(dialog, kIdTxtKosinTime) + test::TextOf(dialog, kIdTxtBackupFolda) +
-                  test::TextOf(dialog, kIdTxtTavikDB), "1000");
+    EXPECT_EQ(test::TextOf(dialog, kIdExchangeFolderBox), Utf8(values.exchange_folder));
+    EXPECT_EQ(test::TextOf(dialog, kIdIntervalBox) + test::TextOf(dialog, kIdBackupFolderBox) +
+                  test::TextOf(dialog, kIdDatabaseFolderBox), "1000");
     EXPECT_FALSE(IsWindowEnabled(owner)) << "modal";
-    for (int id : {kIdTxtFolda, kIdTxtKosinTime, kIdTxtBackupFolda}) {
+    for (int id : {kIdExchangeFolderBox, kIdIntervalBox, kIdBackupFolderBox}) {
       const bool has = SendMessageW(owner, kInputMethod, 0, reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != 0;
-      EXPECT_EQ(has, id == kIdTxtBackupFolda) << id;
+      EXPECT_EQ(has, id == kIdBackupFolderBox) << id;
     }
-    SetDlgItemTextW(dialog, kIdTxtKosinTime, L"5000");
+    SetDlgItemTextW(dialog, kIdIntervalBox, L"5000");
     PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
   EXPECT_TRUE(IsWindowEnabled(owner));
@@ -115,16 +115,16 @@ TEST_P(OptionsOk, StoresAndAppliesTheTypedInterval) {
   store.fail_writes = GetParam().store_fails;
   std::string message;
   WithOptions([&](HWND dialog) {
-    SetDlgItemTextW(dialog, kIdTxtKosinTime, GetParam().typed);
-    test::PostClick(dialog, kIdOptionsCmdOK);
+    SetDlgItemTextW(dialog, kIdIntervalBox, GetParam().typed);
+    test::PostClick(dialog, kIdOptionsOk);
     if (*GetParam().message == '\0') return;
     HWND box = test::WaitForWindow(L"#32770", L"TavikFM");
     EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
     message = test::AnswerMessageBox(box);
     Settle();
     EXPECT_TRUE(IsWindowVisible(dialog));
-    EXPECT_EQ(Utf8(WindowText(GetDlgItem(dialog, kIdTxtKosinTime))), "abc");
-    test::PostClick(dialog, kIdOptionsCmdCancel);
+    EXPECT_EQ(Utf8(WindowText(GetDlgItem(dialog, kIdIntervalBox))), "abc");
+    test::PostClick(dialog, kIdOptionsCancel);
   });
   EXPECT_EQ(message, GetParam().message);
   EXPECT_EQ(Stored(), GetParam().stored);
@@ -136,25 +136,25 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionsOk, testing::ValuesIn(kOkRows), test::R
 // `focused`: the control clicked first, which the keys go to; `stored`: "KosinTime" after the keys.
 struct KeyRow { const char* name; int focused; std::vector<WPARAM> keys; const char* stored; };
 const KeyRow kKeyRows[] = {
-    {"Enter in the interval box presses neither button", kIdTxtKosinTime, {VK_RETURN}, "777"},
-    {"Escape in the interval box presses neither button", kIdTxtKosinTime, {VK_ESCAPE}, "777"},
-    {"Tab twice from txtFolda reaches OK, which Enter presses", kIdTxtFolda, {VK_TAB, VK_TAB}, "4000"},
+    {"Enter in the interval box presses neither button", kIdIntervalBox, {VK_RETURN}, "777"},
+    {"Escape in the interval box presses neither button", kIdIntervalBox, {VK_ESCAPE}, "777"},
+    {"Tab twice from the exchange folder box reaches OK, which Enter presses", kIdExchangeFolderBox, {VK_TAB, VK_TAB}, "4000"},
 };
 
 class OptionsKeys : public DialogsTest, public testing::WithParamInterface<KeyRow> {};
 TEST_P(OptionsKeys, PressOnlyTheFocusedButton) {
   WithOptions([&](HWND dialog) {
-    SetDlgItemTextW(dialog, kIdTxtKosinTime, L"4000");
+    SetDlgItemTextW(dialog, kIdIntervalBox, L"4000");
     test::PostMouseClick(GetDlgItem(dialog, GetParam().focused), POINT{3, 3});
     for (WPARAM key : GetParam().keys) test::PostKey(GetDlgItem(dialog, GetParam().focused), key);
-    if (GetParam().keys.back() == VK_TAB) test::PostKey(GetDlgItem(dialog, kIdOptionsCmdOK), VK_RETURN);
+    if (GetParam().keys.back() == VK_TAB) test::PostKey(GetDlgItem(dialog, kIdOptionsOk), VK_RETURN);
     if (*GetParam().stored != '7') {
       test::WaitUntil("OK to close it", [&] { return !IsWindow(dialog); });
       return;
     }
     Settle();
     EXPECT_TRUE(IsWindow(dialog));
-    test::PostClick(dialog, kIdOptionsCmdCancel);
+    test::PostClick(dialog, kIdOptionsCancel);
   });
   EXPECT_EQ(Stored(), GetParam().stored);
 }
@@ -185,12 +185,12 @@ void ClickEntry(HWND list, const char* entry, bool twice) {
   test::PostMouseClick(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2}, twice);
 }
 void PickDrive(HWND picker, char letter) {
-  HWND combo = GetDlgItem(picker, kIdDrive1);
+  HWND combo = GetDlgItem(picker, kIdDriveList);
   const wchar_t drive[] = {static_cast<wchar_t>(letter), L':', L'\0'};
   const LRESULT index = SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
   ASSERT_GE(index, 0) << letter;
   SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  PostMessageW(picker, WM_COMMAND, MAKEWPARAM(kIdDrive1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  PostMessageW(picker, WM_COMMAND, MAKEWPARAM(kIdDriveList, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
 // `button`: the picker's button pressed at the end; `box_text`: the box after the picker closed, "~"
@@ -204,15 +204,15 @@ struct PickerRow {
 };
 
 const PickerRow kPickerRows[] = {
-    {"a double-clicked folder is taken, not a highlighted one", kIdCmdFolda, kIdTxtFolda,
+    {"a double-clicked folder is taken, not a highlighted one", kIdExchangeFolderBrowse, kIdExchangeFolderBox,
      [](DialogsTest&, HWND, HWND tree) {
        EXPECT_EQ(Highlighted(tree), "Filemk");
        ClickEntry(tree, "sub2", true);
        ClickEntry(tree, "deeper", false);
        test::WaitUntil("deeper highlighted", [&] { return Highlighted(tree) == "deeper"; });
      },
-     kIdPickerCmdOK, "~\\Filemk\\sub2"},
-    {"a drive keeps its root's separator", kIdCmdTavikDB, kIdTxtTavikDB,
+     kIdFolderPickerOk, "~\\Filemk\\sub2"},
+    {"a drive keeps its root's separator", kIdDatabaseFolderBrowse, kIdDatabaseFolderBox,
      [](DialogsTest&, HWND picker, HWND tree) {
        PickDrive(picker, 'c');
        test::WaitUntil("C:", [&] {
@@ -220,18 +220,18 @@ const PickerRow kPickerRows[] = {
          return !entries.empty() && entries[0] == "C:\\";
        });
      },
-     kIdPickerCmdOK, "C:\\"},
-    {"a drive that cannot be read sends the list back and leaves the tree", kIdCmdFolda, kIdTxtFolda,
+     kIdFolderPickerOk, "C:\\"},
+    {"a drive that cannot be read sends the list back and leaves the tree", kIdExchangeFolderBrowse, kIdExchangeFolderBox,
      [](DialogsTest& t, HWND picker, HWND tree) {
        const std::vector<std::string> before = Entries(tree);
        PickDrive(picker, 'q');
        t.Settle();
-       EXPECT_EQ(test::TextOf(GetDlgItem(picker, kIdDrive1)).substr(0, 2), "c:");
+       EXPECT_EQ(test::TextOf(GetDlgItem(picker, kIdDriveList)).substr(0, 2), "c:");
        EXPECT_EQ(Entries(tree), before);
      },
-     kIdPickerCmdOK, "~\\Filemk"},
-    {"cancel after browsing changes nothing", kIdCmdFolda, kIdTxtFolda,
-     [](DialogsTest&, HWND, HWND tree) { ClickEntry(tree, "sub1", true); }, kIdPickerCmdCancel, "~\\Filemk"},
+     kIdFolderPickerOk, "~\\Filemk"},
+    {"cancel after browsing changes nothing", kIdExchangeFolderBrowse, kIdExchangeFolderBox,
+     [](DialogsTest&, HWND, HWND tree) { ClickEntry(tree, "sub1", true); }, kIdFolderPickerCancel, "~\\Filemk"},
 };
 
 class Picker : public DialogsTest, public testing::WithParamInterface<PickerRow> {};
@@ -243,16 +243,16 @@ TEST_P(Picker, FillsTheRowsBoxAndValueAndTheNextTickUsesIt) {
     test::PostClick(dialog, row.browse);
     HWND picker = test::WaitForWindow(kPickerWindowClass);
     EXPECT_EQ(GetWindow(picker, GW_OWNER), dialog);
-    if (row.act) row.act(*this, picker, GetDlgItem(picker, kIdDir1));
+    if (row.act) row.act(*this, picker, GetDlgItem(picker, kIdFolderList));
     test::PostClick(picker, row.button);
     test::WaitUntil("the picker to close", [&] { return !IsWindow(picker); });
     box = test::TextOf(dialog, row.box);
-    if (row.box == kIdTxtFolda) test::WaitUntil("a tick in it", [&] { return TickFolder() == expected; });
-    test::PostClick(dialog, kIdOptionsCmdCancel);
+    if (row.box == kIdExchangeFolderBox) test::WaitUntil("a tick in it", [&] { return TickFolder() == expected; });
+    test::PostClick(dialog, kIdOptionsCancel);
   });
   EXPECT_EQ(box, expected);
-  const Text* value = row.box == kIdTxtFolda ? &values.ExchangeFolder : &values.DatabaseFolder;
-  EXPECT_EQ(Utf8(*value), row.button == kIdPickerCmdOK || row.box == kIdTxtFolda ? expected : "");
+  const Text* value = row.box == kIdExchangeFolderBox ? &values.exchange_folder : &values.database_folder;
+  EXPECT_EQ(Utf8(*value), row.button == kIdFolderPickerOk || row.box == kIdExchangeFolderBox ? expected : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Picker, Picker, testing::ValuesIn(kPickerRows), test::RowName<PickerRow>);

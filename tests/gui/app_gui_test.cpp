@@ -1,4 +1,4 @@
-// frmMain in this process, its shell calls recorded; then tavikFM.exe
+// The main window in this process, its shell calls recorded; then tavikFM.exe
 // itself, watched from outside through its windows, the registry, its files
 // and the patient table.
 #include <windows.h>
@@ -104,11 +104,11 @@ class MainWindowTest : public testing::Test {
   ProgramValues values;
   RecordingShell shell;
   IntakeCycle intake{PlatformFileSystem(), shell};
-  ProgramParts parts{root.path(), store, PlatformFileSystem(), intake, values};
-  MainWindow window{shell, parts};
+  ProgramServices services{root.path(), store, PlatformFileSystem(), intake, values};
+  MainWindow window{shell, services};
 };
 
-TEST_F(MainWindowTest, LoadPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndTicks) {
+TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndTicks) {
   HWND main = Start("0");
   EXPECT_EQ(shell.log(), "NIM_ADD / " + Opened());
   const NOTIFYICONDATAA r = shell.record();
@@ -125,12 +125,10 @@ TEST_F(MainWindowTest, LoadPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndT
 // `log`: what the shell was asked; "help" for the program folder's help file.
 struct InputRow { const char* name; UINT message; WPARAM wparam; LPARAM lparam; const char* log; bool shown; };
 const InputRow kInputRows[] = {
-    {"a tray left press beeps", WM_MBUTTONDOWN, 1, WM_LBUTTONDOWN, "beep", false},
     {"a tray double click shows the window", WM_MBUTTONDOWN, 1, WM_LBUTTONDBLCLK, "", true},
-    {"a tray right press opens the popup", WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN,
+    {"a tray right press opens the tray menu", WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN,
      "popup ﾍﾙﾌﾟ(&H)|ﾊﾞｰｼﾞｮﾝ情報(&A)|-|環境設定(&O)|-|終了(&X)", false},
-    {"help from the menu bar", WM_COMMAND, IDM_HELP_INDEX, 0, "help", false},
-    {"help from the popup", WM_COMMAND, IDM_POP_HELP, 0, "help", false},
+    {"help from either menu", WM_COMMAND, IDM_HELP_CONTENTS, 0, "help", false},
 };
 
 class MainWindowInput : public MainWindowTest, public testing::WithParamInterface<InputRow> {};
@@ -142,7 +140,7 @@ TEST_P(MainWindowInput, ReachesTheHiddenWindow) {
   const std::string expected = help ? "help " + Path(u"\\tavikfm.hlp") : GetParam().log;
   EXPECT_EQ(shell.log().size() > before ? shell.log().substr(before) : "", expected);
   EXPECT_EQ(IsWindowVisible(main) != FALSE, GetParam().shown);
-  EXPECT_EQ(SendDlgItemMessageW(main, IDC_CHECK1, BM_GETCHECK, 0, 0), BST_CHECKED) << "showing leaves Check1";
+  EXPECT_EQ(SendDlgItemMessageW(main, IDC_START_HIDDEN, BM_GETCHECK, 0, 0), BST_CHECKED) << "showing leaves the box";
 }
 
 INSTANTIATE_TEST_SUITE_P(Tray, MainWindowInput, testing::ValuesIn(kInputRows), test::RowName<InputRow>);
@@ -150,9 +148,9 @@ INSTANTIATE_TEST_SUITE_P(Tray, MainWindowInput, testing::ValuesIn(kInputRows), t
 const auto kLogoff = static_cast<LPARAM>(ENDSESSION_LOGOFF);
 struct ExitRow { const char* name; std::function<void(HWND, RecordingShell&)> close; };
 const ExitRow kExitRows[] = {
-    {"the menu bar's exit", [](HWND w, RecordingShell&) { SendMessageW(w, WM_COMMAND, IDM_FILE_EXIT, 0); }},
-    {"the popup's exit",
-     [](HWND w, RecordingShell& s) { s.choice = IDM_POP_EXIT, SendMessageW(w, WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN); }},
+    {"the menu bar's exit", [](HWND w, RecordingShell&) { SendMessageW(w, WM_COMMAND, IDM_EXIT, 0); }},
+    {"the tray menu's exit",
+     [](HWND w, RecordingShell& s) { s.choice = IDM_EXIT, SendMessageW(w, WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN); }},
     {"the close box", [](HWND w, RecordingShell&) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     {"logging off", [](HWND w, RecordingShell&) {
        if (SendMessageW(w, WM_QUERYENDSESSION, 0, kLogoff)) SendMessageW(w, WM_ENDSESSION, TRUE, kLogoff);
@@ -161,9 +159,9 @@ const ExitRow kExitRows[] = {
 };
 
 class MainWindowExit : public MainWindowTest, public testing::WithParamInterface<ExitRow> {};
-TEST_P(MainWindowExit, WritesVisibleFromCheck1AndRemovesTheIcon) {
+TEST_P(MainWindowExit, WritesVisibleFromTheBoxAndRemovesTheIcon) {
   HWND main = Start("0");
-  SendDlgItemMessageW(main, IDC_CHECK1, BM_CLICK, 0, 0);
+  SendDlgItemMessageW(main, IDC_START_HIDDEN, BM_CLICK, 0, 0);
   GetParam().close(main, shell);
   test::WaitUntil("the window to go", [&] { return !IsWindow(main); });
   EXPECT_EQ(Utf8(store.Stored(kProgramTitle, kKeyVisible).value_or(u"")), "1");
@@ -184,28 +182,28 @@ TEST_F(MainWindowTest, TheIconIsAddedAgainUntilTheShellTakesItAndAfterTheShellRe
   EXPECT_TRUE(shell.up());
 }
 
-TEST_F(MainWindowTest, TheVersionDialogOpensFromThePopupOwnedWhileTheWindowStaysHiddenAndTicksGoOn) {
+TEST_F(MainWindowTest, TheVersionDialogOpensFromTheTrayMenuOwnedWhileTheWindowStaysHiddenAndTicksGoOn) {
   HWND main = Start("1");
-  test::WhileOpen([&] { SendMessageW(main, WM_COMMAND, IDM_POP_ABOUT, 0); },
+  test::WhileOpen([&] { SendMessageW(main, WM_COMMAND, IDM_ABOUT, 0); },
                   [&] {
                     HWND about = test::WaitForWindow(kAboutWindowClass);
                     EXPECT_EQ(test::TextOf(about), "TavikFMのﾊﾞｰｼﾞｮﾝ情報");
-                    EXPECT_EQ(test::TextOf(about, kIdLblTitle), "TavikFM");
-                    EXPECT_EQ(test::TextOf(about, kIdLblVersion), "ﾊﾞｰｼﾞｮﾝ 2.10.3") << "this program's version";
+                    EXPECT_EQ(test::TextOf(about, kIdAboutTitle), "TavikFM");
+                    EXPECT_EQ(test::TextOf(about, kIdAboutVersion), "ﾊﾞｰｼﾞｮﾝ 2.10.3") << "this program's version";
                     EXPECT_EQ(GetWindow(about, GW_OWNER), main);
                     EXPECT_FALSE(IsWindowVisible(main));
                     ExpectTicks("b");
-                    PostMessageW(main, WM_COMMAND, IDM_POP_OPT, 0);
+                    PostMessageW(main, WM_COMMAND, IDM_OPTIONS, 0);
                     ExpectTicks("c");  // a tick comes only after what was posted before
                     EXPECT_EQ(FindWindowW(kOptionsWindowClass, nullptr), nullptr) << "one dialog at a time";
-                    test::PostKey(GetDlgItem(about, kIdAboutCmdOK), VK_ESCAPE);
+                    test::PostKey(GetDlgItem(about, kIdAboutOk), VK_ESCAPE);
                     test::WaitUntil("the dialog to close", [&] { return !IsWindow(about); });
                   });
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowWhileADialogIsOpenEndsBoth) {
   HWND main = Start("0");
-  test::WhileOpen([&] { SendMessageW(main, WM_COMMAND, IDM_FILE_OPT, 0); },
+  test::WhileOpen([&] { SendMessageW(main, WM_COMMAND, IDM_OPTIONS, 0); },
                   [&] {
                     HWND options = test::WaitForWindow(kOptionsWindowClass);
                     PostMessageW(main, WM_CLOSE, 0, 0);
@@ -225,8 +223,8 @@ class ProgramTest : public testing::Test {
     for (char16_t& c : exe) c = c == u'/' ? u'\\' : c;
     CopyFileW(WideCStr(exe), WideCStr(app + u"\\tavikFM.exe"), FALSE);
     test::WriteFile(app + u"\\tavik.fp5", "");
-    test::DeleteRegistryApplication(kProgramTitle);
-    Write(kViewerTitle, kKeyFolda, data);
+    test::DeleteRegistryApplication(u"TavikFM");
+    Write(L"TavikView", L"Folda", data);
   }
   void TearDown() override {
     for (PROCESS_INFORMATION& p : started) {
@@ -250,16 +248,26 @@ class ProgramTest : public testing::Test {
     test::WriteFile(exchange + u"\\" + DecimalText(chart) + u".fmr", viewer::PatientFileBytes(file));
   }
   static std::size_t Rows() { return test::PatientRows(test::kSqliteSource).size(); }
-  // The registry as the program and the viewer see it.
-  void Write(TextView application, TextView key, TextView value) {
-    registry->WriteSetting(application, kSettingsSection, key, value);
+  // The registry as the viewer and the administrator see it: the names
+  // written out, so that the program's own names are held to them.
+  static std::wstring SettingsKey(const wchar_t* application) {
+    return std::wstring(L"Software\\VB and VBA Program Settings\\") + application + L"\\Settings";
   }
-  Text Visible() { return registry->ReadSetting(kProgramTitle, kSettingsSection, kKeyVisible, u"absent"); }
+  static void Write(const wchar_t* application, const wchar_t* key, TextView value) {
+    const std::wstring text = ToWideString(value);
+    RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKey(application).c_str(), key, REG_SZ, text.c_str(),
+                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  static std::string Visible() {
+    wchar_t value[16] = L"absent";
+    DWORD size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, SettingsKey(L"TavikFM").c_str(), L"Visible", RRF_RT_REG_SZ, nullptr, value, &size);
+    return Utf8(TextFromWide(value));
+  }
   static void WaitEnd(PROCESS_INFORMATION& p) {
     test::WaitUntil("the end", [&] { return WaitForSingleObject(p.hProcess, 0) == WAIT_OBJECT_0; });
   }
 
-  std::unique_ptr<SettingsStore> registry = MakeRegistrySettingsStore();
   test::TempDir root;
   Text app = root / u"app", data = root / u"data", exchange = data + u"\\Filemk";
   std::deque<PROCESS_INFORMATION> started;  // references stay valid
@@ -284,7 +292,7 @@ TEST_F(ProgramTest, StoresTheViewersFilesRefusesASecondCopyAndEndsOnWMCloseFromO
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   WaitEnd(first);
-  EXPECT_EQ(Visible(), u"0");
+  EXPECT_EQ(Visible(), "0");
 }
 
 struct DegradedRow { const char* name; std::function<void(ProgramTest&)> arrange; const char* message; };
@@ -294,14 +302,14 @@ const DegradedRow kDegradedRows[] = {
     {"a missing database file", [](ProgramTest& t) { DeleteFileW(WideCStr(t.app + u"\\tavik.fp5")); },
      "ﾌｧｲﾙﾒｰｶｰのﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙが見つかりません"},
     {"a KosinTime that is no number",
-     [](ProgramTest& t) { t.Write(kProgramTitle, kKeyKosinTime, u"abc"); },
+     [](ProgramTest&) { ProgramTest::Write(L"TavikFM", L"KosinTime", u"abc"); },
      "ｴﾗｰ: '13' - 型が一致しません。."},
 };
 
 class DegradedStart : public ProgramTest, public testing::WithParamInterface<DegradedRow> {};
 TEST_P(DegradedStart, ShowsItsMessageAndWaitsHiddenInTheTrayUntilClosed) {
   GetParam().arrange(*this);
-  Write(kProgramTitle, kKeyVisible, u"1");
+  Write(L"TavikFM", L"Visible", u"1");
   PROCESS_INFORMATION& program = Run();
   HWND box = test::WaitForWindow(L"#32770", L"TavikFM", program.dwProcessId);
   EXPECT_EQ(test::AnswerMessageBox(box), GetParam().message);
@@ -310,7 +318,7 @@ TEST_P(DegradedStart, ShowsItsMessageAndWaitsHiddenInTheTrayUntilClosed) {
   EXPECT_FALSE(IsWindowVisible(main));
   PostMessageW(main, WM_CLOSE, 0, 0);
   WaitEnd(program);
-  EXPECT_EQ(Visible(), u"0") << "Check1 was never set";
+  EXPECT_EQ(Visible(), "0") << "the box was never set";
 }
 
 INSTANTIATE_TEST_SUITE_P(Load, DegradedStart, testing::ValuesIn(kDegradedRows), test::RowName<DegradedRow>);

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "intake/ansi_decoder.h"
+#include "patient_file_writer.h"
 #include "patientdb/odbc.h"
 
 #ifdef _WIN32
@@ -39,7 +39,7 @@ namespace tavik::test {
 
 namespace fs = std::filesystem;
 
-std::string Sjis(const char* utf8) { return AnsiDecoder::System().Encode(FromUtf8(utf8)); }
+std::string Sjis(const char* utf8) { return viewer::EncodeAnsi(FromUtf8(utf8)); }
 
 bool WaitUpTo(double seconds, const std::function<bool()>& done) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);

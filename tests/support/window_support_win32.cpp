@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/wide_text_win32.h"
+#include "dialogs/dialogs_win32gui.h"
 #include "support/test_support.h"
 
 namespace tavik::test {
@@ -68,8 +69,9 @@ BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
   GetClassNameW(window, window_class, 64);
   if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
   if (lstrcmpW(window_class, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDOK, 0);
-  const std::wstring_view name(window_class);
-  if (name.substr(0, 11) == L"TavikFM.frm" && name != L"TavikFM.frmMain") PostMessageW(window, WM_CLOSE, 0, 0);
+  for (const wchar_t* dialog : {kOptionsWindowClass, kPickerWindowClass, kAboutWindowClass}) {
+    if (lstrcmpW(window_class, dialog) == 0) PostMessageW(window, WM_CLOSE, 0, 0);
+  }
   return TRUE;
 }
 

@@ -1,5 +1,6 @@
-// Module1: the program's entry point. Refuses a second copy for the same
-// logon, creates frmMain hidden and runs the message loop until it closes.
+// The program's entry point: refuses a second copy for the same logon,
+// creates the main window hidden and runs the message loop until it
+// closes.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,6 +9,8 @@
 
 #include "app/app_texts.h"
 #include "app/main_window_win32gui.h"
+#include "common/handles_win32.h"
+#include "common/program_identity.h"
 #include "common/window_win32gui.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"
@@ -23,8 +26,8 @@ constexpr wchar_t kInstanceMutex[] = L"Local\\TavikFM.SingleInstance";
 
 int Main() {
   // Another copy runs: its message, and nothing else (no window, no setting).
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
-  if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+  const KernelHandle instance_mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
+  if (instance_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
     ShowProgramMessage(nullptr, Text(kProgramTitle) + Text(kAlreadyRunningSuffix));
     ExitProcess(0);
   }
@@ -38,12 +41,12 @@ int Main() {
   std::unique_ptr<SettingsStore> store = MakeRegistrySettingsStore();
   PatientGateway gateway;
   IntakeCycle intake(PlatformFileSystem(), gateway);
-  ProgramParts parts{ExecutableFolder(), *store, PlatformFileSystem(), intake, values};
-  // frmMain, created hidden; creating it runs Form_Load.
-  MainWindow window(SystemDesktopShell(), parts);
+  ProgramServices services{ExecutableFolder(), *store, PlatformFileSystem(), intake, values};
+  // Created hidden; creating it runs the start-up sequence.
+  MainWindow window(SystemDesktopShell(), services);
   if (!window.Create()) return 1;
 
-  // The program lives as long as frmMain does.
+  // The program lives as long as the main window does.
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     HWND main = window.handle();
@@ -51,7 +54,6 @@ int Main() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  if (mutex != nullptr) CloseHandle(mutex);
   return static_cast<int>(message.wParam);
 }
 
