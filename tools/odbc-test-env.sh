@@ -15,8 +15,9 @@
 #
 # The Debian SQLite3 driver is ANSI-only: unixODBC converts the program's
 # wide strings through the codeset of the process's LC_CTYPE, so native
-# programs set a UTF-8 LC_CTYPE first (see UseUtf8Locale in
-# src/patientdb/odbc.h); under Wine the Japanese UTF-8 locale does it.
+# test programs set a UTF-8 LC_CTYPE first (PrepareTestOdbc in
+# tests/support/test_support.cpp); under Wine the Japanese UTF-8 locale
+# does it.
 set -euo pipefail
 dir="${1:?usage: odbc-test-env.sh DIR}"
 mkdir -p "$dir"

@@ -1,8 +1,30 @@
 #include "patientdb/statements.h"
 
-#include <initializer_list>
-
 namespace tavik {
+
+namespace {
+
+// The columns the program writes, each with the field it takes, in the
+// order the statements give them; the chart number (KrNo, from PID) is
+// the key.
+struct Column {
+  TextView name;
+  Text PatientRecord::*field;
+};
+constexpr Column kWrittenColumns[] = {
+    {u"KrName", &PatientRecord::PName}, {u"PKana", &PatientRecord::PKana}, {u"PBDate", &PatientRecord::PBDat},
+    {u"PSex", &PatientRecord::PSex},    {u"PZip", &PatientRecord::PZip},   {u"PAddr", &PatientRecord::PAddr},
+    {u"PTel", &PatientRecord::PTel},    {u"PFax", &PatientRecord::PFax},   {u"PInf1", &PatientRecord::PInf1},
+};
+
+// 'value', the value quoted as a character literal.
+void AppendLiteral(Text& out, TextView value) {
+  out += u'\'';
+  out += QuoteSqlValue(value);
+  out += u'\'';
+}
+
+}  // namespace
 
 Text QuoteSqlValue(TextView value) {
   Text out;
@@ -13,50 +35,41 @@ Text QuoteSqlValue(TextView value) {
   return out;
 }
 
-namespace {
-
-Text Concat(std::initializer_list<TextView> pieces) {
-  Text out;
-  for (TextView piece : pieces) out.append(piece);
-  return out;
-}
-
-}  // namespace
-
 Text BuildLookupStatement(TextView chart_number) {
-  return Concat({u"SELECT * FROM tavik WHERE KrNo='", QuoteSqlValue(chart_number), u"'"});
+  Text statement = u"SELECT * FROM tavik WHERE KrNo=";
+  AppendLiteral(statement, chart_number);
+  return statement;
 }
 
-Text BuildUpdateStatement(const PatientRecord& r) {
-  return Concat({u"UPDATE tavik ",
-                 u"SET KrName='", QuoteSqlValue(r.PName),
-                 u"',PKana='", QuoteSqlValue(r.PKana),
-                 u"',PBDate='", QuoteSqlValue(r.PBDat),
-                 u"',PSex='", QuoteSqlValue(r.PSex),
-                 u"',PZip='", QuoteSqlValue(r.PZip),
-                 u"',PAddr='", QuoteSqlValue(r.PAddr),
-                 u"',PTel='", QuoteSqlValue(r.PTel),
-                 u"',PFax='", QuoteSqlValue(r.PFax),
-                 u"',PInf1='", QuoteSqlValue(r.PInf1),
-                 u"' ",
-                 u"WHERE KrNo='", QuoteSqlValue(r.PID),
-                 u"'"});
+// UPDATE tavik SET KrName='...',PKana='...',...,PInf1='...' WHERE KrNo='...'
+Text BuildUpdateStatement(const PatientRecord& record) {
+  Text statement = u"UPDATE tavik SET ";
+  for (const Column& column : kWrittenColumns) {
+    if (&column != &kWrittenColumns[0]) statement += u',';
+    statement += column.name;
+    statement += u'=';
+    AppendLiteral(statement, record.*column.field);
+  }
+  statement += u" WHERE KrNo=";
+  AppendLiteral(statement, record.PID);
+  return statement;
 }
 
-Text BuildInsertStatement(const PatientRecord& r) {
-  return Concat({u"INSERT INTO tavik(KrNo,KrName,PKana,PBDate,PSex,PZip,PAddr,PTel,PFax,PInf1) ",
-                 u"VALUES ('",
-                 QuoteSqlValue(r.PID), u"','",
-                 QuoteSqlValue(r.PName), u"','",
-                 QuoteSqlValue(r.PKana), u"','",
-                 QuoteSqlValue(r.PBDat), u"','",
-                 QuoteSqlValue(r.PSex), u"','",
-                 QuoteSqlValue(r.PZip), u"','",
-                 QuoteSqlValue(r.PAddr), u"','",
-                 QuoteSqlValue(r.PTel), u"','",
-                 QuoteSqlValue(r.PFax), u"','",
-                 QuoteSqlValue(r.PInf1),
-                 u"')"});
+// INSERT INTO tavik(KrNo,KrName,...,PInf1) VALUES ('...','...',...,'...')
+Text BuildInsertStatement(const PatientRecord& record) {
+  Text statement = u"INSERT INTO tavik(KrNo";
+  for (const Column& column : kWrittenColumns) {
+    statement += u',';
+    statement += column.name;
+  }
+  statement += u") VALUES (";
+  AppendLiteral(statement, record.PID);
+  for (const Column& column : kWrittenColumns) {
+    statement += u',';
+    AppendLiteral(statement, record.*column.field);
+  }
+  statement += u')';
+  return statement;
 }
 
 }  // namespace tavik
