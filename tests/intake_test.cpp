@@ -179,6 +179,14 @@ TEST(ExchangeFile, AWholeFileFillsItsFieldsTheLaterItemWinning) {
   EXPECT_TRUE(file.AsksForStoring());
 }
 
+TEST(ExchangeFile, PositionsCountCharactersNotBytes) {
+  // A two-byte separator between key and value: the value starts where the
+  // characters say, not the bytes.
+  const ExchangeFile file = ParseExchangeBytes(Sjis("Func＝REGIST\r\nPName＝山田\r\nPID：\"0042\"\r\n"));
+  EXPECT_EQ(Fields(file), "Fun=REGIST;PID=0042;PName=山田;");
+  EXPECT_TRUE(file.AsksForStoring());
+}
+
 TEST(ExchangeFile, OnlyTheExactFunctionCodeAsksForStoring) {
   for (const char* fun : {"Fun=x REGIST", "Fun=xregist", "Fun=xREGISTER", "Fun=x", "PID=1"}) {
     EXPECT_FALSE(ParseExchangeText(U(fun)).AsksForStoring()) << fun;
@@ -431,9 +439,10 @@ TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {
 TEST_F(Intake, OneFileThatCannotBeHandledHoldsNoOtherBack) {
   Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2")}, {"c.fmr", PatientFile("3")},
        {"d.fmr", PatientFile("4")}});
-  const std::string too_big = Sjis("Fun=xREGIST\r\nPID=5\r\n") + std::string(kMaxPatientFileBytes, ' ');
+  constexpr std::size_t kMebibyte = 1048576;  // the most a patient file may hold
+  const std::string too_big = Sjis("Fun=xREGIST\r\nPID=5\r\n") + std::string(kMebibyte, ' ');
   Put({{"e.fmr", too_big},
-       {"f.fmr", PatientFile("6") + std::string(kMaxPatientFileBytes - PatientFile("6").size(), ' ')}});
+       {"f.fmr", PatientFile("6") + std::string(kMebibyte - PatientFile("6").size(), ' ')}});
   files.throw_on_read = u"b.fmr";  // a fault of the platform
   store.throw_for = u"3";          // out of memory while storing
   const IntakeReport report = Tick();
