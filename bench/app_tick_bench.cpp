@@ -134,13 +134,11 @@ int main(int argc, char** argv) {
   const auto wall_idle_start = std::chrono::steady_clock::now();
   for (long i = 0; i < idle_ticks; ++i) app.OnTick();
   const double cpu_idle = CpuSeconds() - cpu_idle_start;
-  const double wall_idle =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_idle_start).count();
+  const double wall_idle = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_idle_start).count();
   const long rss_idle_end = ResidentKiB();
-  std::printf("idle: %ld ticks, CPU %.2f us/tick (wall %.2f us/tick), resident %ld -> %ld KiB (%+ld)\n",
-              idle_ticks, cpu_idle / static_cast<double>(idle_ticks) * 1e6,
-              wall_idle / static_cast<double>(idle_ticks) * 1e6, rss_idle_start, rss_idle_end,
-              rss_idle_end - rss_idle_start);
+  std::printf("idle: %ld ticks, CPU %.2f us/tick (wall %.2f us/tick), resident %ld -> %ld KiB (%+ld)\n", idle_ticks,
+              cpu_idle / static_cast<double>(idle_ticks) * 1e6, wall_idle / static_cast<double>(idle_ticks) * 1e6,
+              rss_idle_start, rss_idle_end, rss_idle_end - rss_idle_start);
 
   // Ticks that each find one new patient file.
   viewer::PatientGenerator generator(1);
@@ -152,8 +150,7 @@ int main(int argc, char** argv) {
     viewer::PatientFile file;
     const Text chart = viewer::ChartNumber(static_cast<std::uint64_t>(300000 + i), 6);
     file.record = generator.Next(chart, static_cast<std::uint64_t>(i + 1));
-    std::ofstream(exchange / (ToUtf8(chart) + ".fmr"), std::ios::binary)
-        << viewer::PatientFileBytes(file);
+    std::ofstream(exchange / (ToUtf8(chart) + ".fmr"), std::ios::binary) << viewer::PatientFileBytes(file);
     app.OnTick();
     // Backups of earlier ticks go, as the next start's rotation would
     // take them: the folder stays small.
@@ -170,10 +167,11 @@ int main(int argc, char** argv) {
   for (const auto& entry : fs::directory_iterator(exchange)) {
     if (entry.path().extension() == ".fmr") ++left;
   }
-  std::printf("files: %ld ticks with one file each, CPU %.1f us/tick, resident %ld -> %ld KiB "
-              "(after 10%%: %ld KiB; last 90%%: %+ld KiB), %zu files left\n",
-              file_ticks, cpu_files / static_cast<double>(file_ticks) * 1e6, rss_files_start,
-              rss_files_end, rss_files_mid, rss_files_end - rss_files_mid, left);
+  std::printf(
+      "files: %ld ticks with one file each, CPU %.1f us/tick, resident %ld -> %ld KiB "
+      "(after 10%%: %ld KiB; last 90%%: %+ld KiB), %zu files left\n",
+      file_ticks, cpu_files / static_cast<double>(file_ticks) * 1e6, rss_files_start, rss_files_end, rss_files_mid,
+      rss_files_end - rss_files_mid, left);
   app.RememberStartHidden();
   app.Shutdown();
   fs::remove_all(root);

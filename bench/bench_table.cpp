@@ -18,15 +18,14 @@ void CreatePatientTable(odbc::Connection& connection, bool compact) {
   Exec(connection, u"CREATE INDEX tavik_krno ON tavik(KrNo)");
 }
 
-void InsertRows(odbc::Connection& connection, const std::vector<PatientRecord>& rows,
-                std::size_t rows_per_statement) {
+void InsertRows(odbc::Connection& connection, const std::vector<PatientRecord>& rows, std::size_t rows_per_statement) {
   for (std::size_t start = 0; start < rows.size(); start += rows_per_statement) {
     Text sql = u"INSERT INTO tavik(KrNo,KrName,PKana,PBDate,PSex,PZip,PAddr,PTel,PFax,PInf1) VALUES ";
     for (std::size_t i = start; i < rows.size() && i < start + rows_per_statement; ++i) {
       const PatientRecord& r = rows[i];
       sql += i == start ? u"(" : u",(";
-      for (const Text* value : {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr,
-                                &r.PTel, &r.PFax, &r.PInf1}) {
+      for (const Text* value :
+           {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr, &r.PTel, &r.PFax, &r.PInf1}) {
         if (value != &r.PID) sql += u",";
         sql += u"'" + QuoteSqlValue(*value) + u"'";
       }

@@ -19,7 +19,6 @@ void CreatePatientTable(odbc::Connection& connection, bool compact);
 
 // Inserts the rows with multi-row INSERTs of `rows_per_statement`: a few
 // commits instead of one a row.
-void InsertRows(odbc::Connection& connection, const std::vector<PatientRecord>& rows,
-                std::size_t rows_per_statement);
+void InsertRows(odbc::Connection& connection, const std::vector<PatientRecord>& rows, std::size_t rows_per_statement);
 
 }  // namespace tavik::bench

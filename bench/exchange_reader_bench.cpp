@@ -71,8 +71,7 @@ const Corpus& Files() {
 void ReportPerPass(benchmark::State& state, const Corpus& c) {
   state.SetBytesProcessed(state.iterations() * c.total_bytes);
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(c.bytes.size()));
-  state.counters["bytes_per_file"] =
-      static_cast<double>(c.total_bytes) / static_cast<double>(c.bytes.size());
+  state.counters["bytes_per_file"] = static_cast<double>(c.total_bytes) / static_cast<double>(c.bytes.size());
 }
 
 // One iteration: every file of the mix, each decoded and parsed on its own.

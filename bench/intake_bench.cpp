@@ -79,8 +79,7 @@ constexpr std::uint64_t kSeed = 20240917;
 class TemporaryFolder {
  public:
   explicit TemporaryFolder(const std::string& name) {
-    path_ = fs::temp_directory_path() /
-            ("tavik-bench-intake-" + std::to_string(::getpid()) + "-" + name);
+    path_ = fs::temp_directory_path() / ("tavik-bench-intake-" + std::to_string(::getpid()) + "-" + name);
     fs::remove_all(path_);
     fs::create_directories(path_);
   }
@@ -225,11 +224,10 @@ void BM_Backlog(benchmark::State& state, std::size_t count) {
     // A tick that stored less than everything measured something else.
     const TableCount table = CountTable();
     if (report.stored != count || report.left != 0 || report.renamed_only != 0 ||
-        table.rows != static_cast<long long>(count) ||
-        table.updated != static_cast<long long>(count)) {
-      state.SkipWithError(("stored " + std::to_string(report.stored) + ", left " +
-                           std::to_string(report.left) + "; table rows " + std::to_string(table.rows) +
-                           ", with the files' details " + std::to_string(table.updated))
+        table.rows != static_cast<long long>(count) || table.updated != static_cast<long long>(count)) {
+      state.SkipWithError(("stored " + std::to_string(report.stored) + ", left " + std::to_string(report.left) +
+                           "; table rows " + std::to_string(table.rows) + ", with the files' details " +
+                           std::to_string(table.updated))
                               .c_str());
       state.ResumeTiming();
       break;
@@ -240,10 +238,8 @@ void BM_Backlog(benchmark::State& state, std::size_t count) {
   // Rates are taken over the real time of the ticks alone: the paused
   // setup is not in it.
   const auto ticks = static_cast<double>(state.iterations());
-  state.counters["files/s"] =
-      benchmark::Counter(ticks * static_cast<double>(count), benchmark::Counter::kIsRate);
-  state.counters["tick_s"] =
-      benchmark::Counter(ticks, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["files/s"] = benchmark::Counter(ticks * static_cast<double>(count), benchmark::Counter::kIsRate);
+  state.counters["tick_s"] = benchmark::Counter(ticks, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_IdleTick(benchmark::State& state, std::size_t backups) {
@@ -306,8 +302,7 @@ int main(int argc, char** argv) {
       ->MeasureProcessCPUTime()
       ->Unit(benchmark::kMicrosecond);
   for (const std::size_t backups : {std::size_t{1000}, std::size_t{10000}}) {
-    benchmark::RegisterBenchmark(("IdleTick/backups:" + std::to_string(backups)).c_str(), BM_IdleTick,
-                                 backups)
+    benchmark::RegisterBenchmark(("IdleTick/backups:" + std::to_string(backups)).c_str(), BM_IdleTick, backups)
         ->MeasureProcessCPUTime()
         ->Unit(benchmark::kMicrosecond);
   }

@@ -133,14 +133,9 @@ class Patients {
   const PatientRecord& Next() {
     PatientRecord& r = patients_[next_++ % patients_.size()];
     switch (workload_) {
-      case Workload::NewPatients:
-        r.PID = tavik::viewer::ChartNumber(g_next_new_chart++, kChartWidth);
-        break;
-      case Workload::ChangedPatients:
-        r.PInf1 = u"visit " + tavik::viewer::ChartNumber(++g_visit, 1);
-        break;
-      case Workload::UnchangedPatients:
-        break;
+      case Workload::NewPatients: r.PID = tavik::viewer::ChartNumber(g_next_new_chart++, kChartWidth); break;
+      case Workload::ChangedPatients: r.PInf1 = u"visit " + tavik::viewer::ChartNumber(++g_visit, 1); break;
+      case Workload::UnchangedPatients: break;
     }
     return r;
   }
@@ -247,13 +242,11 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  for (const Workload workload :
-       {Workload::NewPatients, Workload::ChangedPatients, Workload::UnchangedPatients}) {
+  for (const Workload workload : {Workload::NewPatients, Workload::ChangedPatients, Workload::UnchangedPatients}) {
     const std::string name = std::string(WorkloadName(workload)) + "/" + ModeName();
-    auto* benchmark =
-        g_mode == Mode::KeptOpen
-            ? benchmark::RegisterBenchmark(("OneConnection/" + name).c_str(), BM_OneConnection, workload)
-            : benchmark::RegisterBenchmark(("StorePatient/" + name).c_str(), BM_StorePatient, workload);
+    auto* benchmark = g_mode == Mode::KeptOpen
+                          ? benchmark::RegisterBenchmark(("OneConnection/" + name).c_str(), BM_OneConnection, workload)
+                          : benchmark::RegisterBenchmark(("StorePatient/" + name).c_str(), BM_StorePatient, workload);
     benchmark->UseRealTime()->Unit(benchmark::kMicrosecond);
   }
 

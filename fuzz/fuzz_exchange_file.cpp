@@ -51,8 +51,7 @@ void CheckItem(TextView text, TextView item) {
     return;
   }
   Check(item.find_first_of(u",\r\n") == TextView::npos, "unquoted item holds a comma or line end");
-  Check(item.empty() || (!IsBlank(item.front()) && !IsBlank(item.back())),
-        "unquoted item starts or ends with a blank");
+  Check(item.empty() || (!IsBlank(item.front()) && !IsBlank(item.back())), "unquoted item starts or ends with a blank");
 }
 
 void CheckPiece(TextView text, const Text& value) {
@@ -92,9 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(Same(parsed, by_hand), "ItemReader and ApplyItem by hand differ from ParseExchangeText");
 
   const tavik::PatientRecord& r = parsed.record;
-  for (const Text* value : {&r.PNo, &r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr,
-                            &r.PTel, &r.PFax, &r.PInf1, &r.PInf2, &r.PInf3, &r.PInf4, &r.PInf5,
-                            &r.PInf6, &r.PInf7, &r.PInf8, &r.IName, &parsed.fun}) {
+  for (const Text* value :
+       {&r.PNo,   &r.PID,   &r.PName, &r.PKana, &r.PBDat, &r.PSex,  &r.PZip,  &r.PAddr, &r.PTel,  &r.PFax,
+        &r.PInf1, &r.PInf2, &r.PInf3, &r.PInf4, &r.PInf5, &r.PInf6, &r.PInf7, &r.PInf8, &r.IName, &parsed.fun}) {
     CheckPiece(text, *value);
   }
   return 0;

@@ -140,7 +140,11 @@ INSTANTIATE_TEST_SUITE_P(App, StartSequence, testing::ValuesIn(kLoadRows), test:
 
 // `visible`: stored before the start; `stored`: "Visible" after the exit.
 struct ExitRow {
-  const char* name; const char* visible; bool database_missing; std::optional<bool> user_ticks; bool store_fails;
+  const char* name;
+  const char* visible;
+  bool database_missing;
+  std::optional<bool> user_ticks;
+  bool store_fails;
   const char* stored;
 };
 
@@ -183,18 +187,24 @@ void TwoTicks(Program& p, std::function<void()> fault) {
 }
 const char* const kTwoTicks = "list D:\\X\\Filemk\\*.fmr / list E:\\P\\*.fmr / list E:\\P\\*.req";
 
-struct HandlerRow { const char* name; std::function<void(Program&)> act; std::string log; };
+struct HandlerRow {
+  const char* name;
+  std::function<void(Program&)> act;
+  std::string log;
+};
 
 // The tray icon's mouse messages (WM_LBUTTONDOWN 0x201 and so on).
 const HandlerRow kHandlerRows[] = {
     {"a tray left press beeps", [](Program& p) { p.app.OnTrayNotification(0x201); }, "beep"},
     {"a tray double click shows the window", [](Program& p) { p.app.OnTrayNotification(0x203); }, "show"},
     {"a tray right press opens the menu", [](Program& p) { p.app.OnTrayNotification(0x204); }, "menu"},
-    {"a tray release, a move or a middle press does nothing", [](Program& p) {
+    {"a tray release, a move or a middle press does nothing",
+     [](Program& p) {
        for (unsigned message : {0x200u, 0x202u, 0x205u, 0x207u, 0x208u, 0x209u, 0x206u, 0u, 0x10201u}) {
          p.app.OnTrayNotification(message);
        }
-     }, ""},
+     },
+     ""},
     {"hiding hides the window", [](Program& p) { p.app.HideToTray(); }, "hide"},
     {"a saved shortcut is reported", [](Program& p) { p.app.AddStartupShortcut(); }, "message ｽﾀｰﾄｱｯﾌﾟに登録しました"},
     {"a failed shortcut is reported", [](Program& p) { p.fake.shortcut_works = false, p.app.AddStartupShortcut(); },
@@ -221,12 +231,18 @@ TEST_P(Handler, ActsAlsoAfterADegradedStart) {
 INSTANTIATE_TEST_SUITE_P(App, Handler, testing::ValuesIn(kHandlerRows), test::RowName<HandlerRow>);
 
 // Layout twips as pixels at the screen's resolution.
-struct PixelRow { const char* name; int twips, dpi, pixels; };
+struct PixelRow {
+  const char* name;
+  int twips, dpi, pixels;
+};
 
 const PixelRow kPixelRows[] = {
-    {"the main window is 308 pixels wide at 120 dpi", 3696, 120, 308},  {"and 185 at 72 dpi", 3696, 72, 185},
-    {"half a pixel goes up", 30, 72, 2}, {"less than half a pixel goes down", 7, 96, 0},
-    {"a negative half goes away from zero", -30, 72, -2}, {"a hair under half goes down", 709, 131, 64},
+    {"the main window is 308 pixels wide at 120 dpi", 3696, 120, 308},
+    {"and 185 at 72 dpi", 3696, 72, 185},
+    {"half a pixel goes up", 30, 72, 2},
+    {"less than half a pixel goes down", 7, 96, 0},
+    {"a negative half goes away from zero", -30, 72, -2},
+    {"a hair under half goes down", 709, 131, 64},
 };
 
 class LayoutTwips : public testing::TestWithParam<PixelRow> {};

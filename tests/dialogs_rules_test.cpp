@@ -13,11 +13,17 @@ using test::U;
 using test::Utf8;
 
 // `interval` 0: no number, the dialog stays open.
-struct OkRow { const char* name; const char* text; bool store_fails; int interval; };
+struct OkRow {
+  const char* name;
+  const char* text;
+  bool store_fails;
+  int interval;
+};
 
 // The interval itself is TickIntervalFromText's (settings_test.cpp).
 const OkRow kOkRows[] = {
-    {"150 goes up to 300", "150", false, 300}, {"60001 goes down to 60000", "60001", false, 60000},
+    {"150 goes up to 300", "150", false, 300},
+    {"60001 goes down to 60000", "60001", false, 60000},
     {"a failed KosinTime write still applies the interval", "2000", true, 2000},
     {"letters are no number", "abc", false, 0},
 };
@@ -73,7 +79,10 @@ struct FakeControls final : FolderTree, DriveList {
 // `picked`: the drives the user picks after opening, by letter; `notified`: the drive list's notifications, by
 // letter; `written`: the folder OK writes into the row's value and box.
 struct PickRow {
-  const char *name; FolderRow row; const char *start, *picked; std::function<void(FakeControls&)> meanwhile;
+  const char* name;
+  FolderRow row;
+  const char *start, *picked;
+  std::function<void(FakeControls&)> meanwhile;
   const char *notified, *written;
 };
 
@@ -85,8 +94,8 @@ const PickRow kPickRows[] = {
     {"a missing starting folder opens the program folder", FolderRow::Exchange, "C:\\No", nullptr, nullptr, "",
      "C:\\App"},
     {"an empty starting folder opens the program folder", FolderRow::Database, "", nullptr, nullptr, "", "C:\\App"},
-    {"a share, which the drive list lacks, opens the program folder", FolderRow::Exchange, "\\\\s\\h", nullptr,
-     nullptr, "", "C:\\App"},
+    {"a share, which the drive list lacks, opens the program folder", FolderRow::Exchange, "\\\\s\\h", nullptr, nullptr,
+     "", "C:\\App"},
     {"a starting drive not ready opens the program folder", FolderRow::Exchange, "A:\\", nullptr, nullptr, "",
      "C:\\App"},
     {"a picked drive opens its current folder", FolderRow::Database, "C:\\V", "D", nullptr, "D", "D:\\work"},
@@ -125,7 +134,9 @@ INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows)
 
 // `normalised`: "bare " for a bare drive, then the normalised path; `chain`: the tree's folders down to the
 // open one; `shown`: the name the tree shows for the path.
-struct PathRow { const char *name, *path, *normalised, *chain, *shown; };
+struct PathRow {
+  const char *name, *path, *normalised, *chain, *shown;
+};
 
 const PathRow kPathRows[] = {
     {"a bare drive is its root", "a:", "bare A:\\", "|A:\\", "A:\\"},

@@ -41,7 +41,11 @@ using test::WriteFile;
 
 // --- Decoding ----------------------------------------------------------------
 
-struct DecodeRow { const char* name; std::string bytes; const char* text /* UTF-8 */; };
+struct DecodeRow {
+  const char* name;
+  std::string bytes;
+  const char* text /* UTF-8 */;
+};
 
 class Decoding : public ::testing::TestWithParam<DecodeRow> {};
 
@@ -51,16 +55,15 @@ TEST_P(Decoding, GivesTheCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     CodePage932, Decoding,
-    ::testing::Values(
-        DecodeRow{"half width katakana take one byte", "\xB1\xDE\xDF", "ｱﾞﾟ"},
-        DecodeRow{"kanji and kana take two bytes", "\x8E\x52\x93\x63\x82\xA0", "山田あ"},
-        DecodeRow{"the lowest trail byte", "\x81\x40", "\u3000"},
-        DecodeRow{"the highest trail byte", "\x81\xFC", "◯"},
-        DecodeRow{"a lead byte before a line end keeps the line end", "\x82\r\nA", "\uFFFD\r\nA"},
-        DecodeRow{"a lead byte before a comma keeps the comma", "\x82,A", "\uFFFD,A"},
-        DecodeRow{"a lead byte before DEL keeps DEL", std::string("\x82\x7F", 2), "\uFFFD\x7F"},
-        DecodeRow{"a lead byte at the end becomes one replacement", "A\x82", "A\uFFFD"},
-        DecodeRow{"a pair without a character becomes one replacement", "\x85\x40Z", "\uFFFDZ"}),
+    ::testing::Values(DecodeRow{"half width katakana take one byte", "\xB1\xDE\xDF", "ｱﾞﾟ"},
+                      DecodeRow{"kanji and kana take two bytes", "\x8E\x52\x93\x63\x82\xA0", "山田あ"},
+                      DecodeRow{"the lowest trail byte", "\x81\x40", "\u3000"},
+                      DecodeRow{"the highest trail byte", "\x81\xFC", "◯"},
+                      DecodeRow{"a lead byte before a line end keeps the line end", "\x82\r\nA", "\uFFFD\r\nA"},
+                      DecodeRow{"a lead byte before a comma keeps the comma", "\x82,A", "\uFFFD,A"},
+                      DecodeRow{"a lead byte before DEL keeps DEL", std::string("\x82\x7F", 2), "\uFFFD\x7F"},
+                      DecodeRow{"a lead byte at the end becomes one replacement", "A\x82", "A\uFFFD"},
+                      DecodeRow{"a pair without a character becomes one replacement", "\x85\x40Z", "\uFFFDZ"}),
     test::RowName<DecodeRow>);
 
 TEST(CodePage932, NulBytesAreNoCharactersAndTheBytesEndWhereTheirViewEnds) {
@@ -70,15 +73,21 @@ TEST(CodePage932, NulBytesAreNoCharactersAndTheBytesEndWhereTheirViewEnds) {
 
 TEST(CodePage932, TheViewersEncodingPrefersTheLowestCodeAndSingleBytes) {
   using viewer::EncodeAnsi;
-  EXPECT_EQ(EncodeAnsi(u"ｱ山A"), "\xB1\x8E\x52" "A");
+  EXPECT_EQ(EncodeAnsi(u"ｱ山A"),
+            "\xB1\x8E\x52"
+            "A");
   EXPECT_EQ(EncodeAnsi(u"≒∵"), "\x81\xE0\x81\xE6");  // also at 0x8790 and 0x879A
-  EXPECT_EQ(EncodeAnsi(u"é😀\uFFFD"), "????");       // not in the code page
+  EXPECT_EQ(EncodeAnsi(u"é😀\uFFFD"), "????");        // not in the code page
   EXPECT_EQ(AnsiDecoder::System().Decode(EncodeAnsi(u"患者◯　ﾃｽﾄ")), u"患者◯　ﾃｽﾄ");
 }
 
 // --- Items -------------------------------------------------------------------
 
-struct ItemsRow { const char* name; const char* text; const char* items /* joined with "|" */; };
+struct ItemsRow {
+  const char* name;
+  const char* text;
+  const char* items /* joined with "|" */;
+};
 
 class Items : public ::testing::TestWithParam<ItemsRow> {};
 
@@ -102,21 +111,20 @@ TEST_P(Items, AreReadAsCommaDelimitedText) {
 
 INSTANTIATE_TEST_SUITE_P(
     ExchangeFile, Items,
-    ::testing::Values(
-        ItemsRow{"commas and line ends of every kind separate items", "a,b\r\nc\nd\re", "a|b|c|d|e"},
-        ItemsRow{"blanks around an unquoted item are dropped", " \t a b \t,c", "a b|c"},
-        ItemsRow{"a quote inside an unquoted item stays", "a\"b\",c", "a\"b\"|c"},
-        ItemsRow{"a quoted item keeps commas blanks and line ends", "\" x, y\r\nz \",w", " x, y\r\nz |w"},
-        ItemsRow{"what follows a closing quote is dropped up to the comma", "\"q\" junk,z", "q|z"},
-        ItemsRow{"a quoted item may end in a comma", "\"x,\",y", "x,|y"},
-        ItemsRow{"what follows a closing quote is dropped up to the line end", "\"q\"junk\r\nz", "q|z"},
-        ItemsRow{"blanks before an opening quote are skipped", "  \"q\",z", "q|z"},
-        ItemsRow{"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
-        ItemsRow{"an empty line is an empty item", "a\r\n\r\nb", "a||b"},
-        ItemsRow{"an item of blanks is empty", "a, ,b", "a||b"},
-        ItemsRow{"an empty quoted item is empty", "\"\",b", "|b"},
-        ItemsRow{"an empty text has no items", "", ""},
-        ItemsRow{"positions count characters", "山田,\"東京, 港\"", "山田|東京, 港"}),
+    ::testing::Values(ItemsRow{"commas and line ends of every kind separate items", "a,b\r\nc\nd\re", "a|b|c|d|e"},
+                      ItemsRow{"blanks around an unquoted item are dropped", " \t a b \t,c", "a b|c"},
+                      ItemsRow{"a quote inside an unquoted item stays", "a\"b\",c", "a\"b\"|c"},
+                      ItemsRow{"a quoted item keeps commas blanks and line ends", "\" x, y\r\nz \",w", " x, y\r\nz |w"},
+                      ItemsRow{"what follows a closing quote is dropped up to the comma", "\"q\" junk,z", "q|z"},
+                      ItemsRow{"a quoted item may end in a comma", "\"x,\",y", "x,|y"},
+                      ItemsRow{"what follows a closing quote is dropped up to the line end", "\"q\"junk\r\nz", "q|z"},
+                      ItemsRow{"blanks before an opening quote are skipped", "  \"q\",z", "q|z"},
+                      ItemsRow{"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
+                      ItemsRow{"an empty line is an empty item", "a\r\n\r\nb", "a||b"},
+                      ItemsRow{"an item of blanks is empty", "a, ,b", "a||b"},
+                      ItemsRow{"an empty quoted item is empty", "\"\",b", "|b"},
+                      ItemsRow{"an empty text has no items", "", ""},
+                      ItemsRow{"positions count characters", "山田,\"東京, 港\"", "山田|東京, 港"}),
     test::RowName<ItemsRow>);
 
 // --- Keys --------------------------------------------------------------------
@@ -125,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
 std::string Fields(const ExchangeFile& file) {
   const PatientRecord& r = file.record;
   const std::pair<const char*, const Text*> fields[] = {
-      {"Fun", &file.fun},   {"PNo", &r.PNo},     {"PID", &r.PID},     {"PName", &r.PName}, {"PKana", &r.PKana},
+      {"Fun", &file.fun},  {"PNo", &r.PNo},     {"PID", &r.PID},     {"PName", &r.PName}, {"PKana", &r.PKana},
       {"PBDat", &r.PBDat}, {"PSex", &r.PSex},   {"PZip", &r.PZip},   {"PAddr", &r.PAddr}, {"PTel", &r.PTel},
       {"PFax", &r.PFax},   {"PInf1", &r.PInf1}, {"PInf2", &r.PInf2}, {"PInf3", &r.PInf3}, {"PInf4", &r.PInf4},
       {"PInf5", &r.PInf5}, {"PInf6", &r.PInf6}, {"PInf7", &r.PInf7}, {"PInf8", &r.PInf8}, {"IName", &r.IName}};
@@ -136,7 +144,11 @@ std::string Fields(const ExchangeFile& file) {
   return out;
 }
 
-struct KeyRow { const char* name; const char* items /* one a line */; const char* fields; };
+struct KeyRow {
+  const char* name;
+  const char* items /* one a line */;
+  const char* fields;
+};
 
 class Keys : public ::testing::TestWithParam<KeyRow> {};
 
@@ -159,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"PAddr loses a trailing quote alone", "PAddr=港区\"", "PAddr=港区;"},
         KeyRow{"PBDat starts at the eighth character and keeps its quotes", "PBDate=\"1950\"", "PBDat=\"1950\";"},
         KeyRow{"the keys ending in an equals sign start at the sixth character and keep their quotes",
-               "PSex=\"1\"\nPZip=\"105\"\nPTel=\"03\"\nPFax=\"04\"", "PSex=\"1\";PZip=\"105\";PTel=\"03\";PFax=\"04\";"},
+               "PSex=\"1\"\nPZip=\"105\"\nPTel=\"03\"\nPFax=\"04\"",
+               "PSex=\"1\";PZip=\"105\";PTel=\"03\";PFax=\"04\";"},
         KeyRow{"the other five letter keys start at the seventh character and keep their quotes",
                "PName=\"山田 太郎\"\nPKana=\"ﾔ\"\nPInf1=\"a\"\nPInf2=\"b\"\nPInf3=\"c\"\nPInf4=\"d\"\nPInf5=\"e\"\n"
                "PInf6=\"f\"\nPInf7=\"g\"\nPInf8=\"h\"\nIName=\"医院\"",
@@ -197,7 +210,12 @@ TEST(ExchangeFile, OnlyTheExactFunctionCodeAsksForStoring) {
 // The platform's file system behind the intake's contract: Win32 under Wine,
 // POSIX natively; and the Windows-like wildcard match.
 
-struct WildcardRow { const char* name; TextView pattern; TextView file; bool match; };
+struct WildcardRow {
+  const char* name;
+  TextView pattern;
+  TextView file;
+  bool match;
+};
 
 class Wildcards : public ::testing::TestWithParam<WildcardRow> {};
 
@@ -208,7 +226,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WildcardRow{"a star matches any name before the extension", u"*.fmr", u"0042.fmr", true},
                       WildcardRow{"a star matches an empty run", u"*.fmr", u".fmr", true},
                       WildcardRow{"letters match without regard to case", u"*.fmr", u"A.FmR", true},
-                      WildcardRow{"full width letters match without regard to case", u"\uFF41\uFF5A*", u"\uFF21\uFF3Ax", true},
+                      WildcardRow{"full width letters match without regard to case", u"\uFF41\uFF5A*", u"\uFF21\uFF3Ax",
+                                  true},
                       WildcardRow{"a longer extension does not match", u"*.fmr", u"x.fmrx", false},
                       WildcardRow{"another extension does not match", u"*.fmr", u"x.req", false},
                       WildcardRow{"a question mark takes one character", u"a?c", u"abc", true},
@@ -281,8 +300,8 @@ TEST_F(PlatformFiles, ReadingGivesTheWholeFileUpToTheLimit) {
 // returned function lets it go.
 std::function<void()> HoldOpenForWriting(const Text& path) {
 #ifdef _WIN32
-  HANDLE handle = CreateFileW(WideCStr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE handle = CreateFileW(WideCStr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
   return [handle] { CloseHandle(handle); };
 #else
   const int fd = open(NativePath(path).c_str(), O_WRONLY);
@@ -368,7 +387,9 @@ class Intake : public ::testing::Test {
 };
 
 TEST_F(Intake, StoresEachFmrThenEachReqFileAndRenamesItToItsBackupName) {
-  Put({{"b.req", PatientFile("3")}, {"b.fmr", PatientFile("2", "b")}, {"a.fmr", PatientFile("1", "a")},
+  Put({{"b.req", PatientFile("3")},
+       {"b.fmr", PatientFile("2", "b")},
+       {"a.fmr", PatientFile("1", "a")},
        {"c.txt", PatientFile("4")}});
   const IntakeReport report = Tick();
   EXPECT_EQ(report.stored, 3u);
@@ -381,7 +402,8 @@ TEST_F(Intake, StoresEachFmrThenEachReqFileAndRenamesItToItsBackupName) {
 }
 
 TEST_F(Intake, AFileThatDoesNotAskForStoringIsOnlyRenamedAndPassesNothingOn) {
-  Put({{"a.fmr", Sjis("Fun=xREGIST\r\nPID=1\r\nPName=a\r\nPTel=03\r\n")}, {"b.fmr", Sjis("PID=2\r\nPName=b\r\n")},
+  Put({{"a.fmr", Sjis("Fun=xREGIST\r\nPID=1\r\nPName=a\r\nPTel=03\r\n")},
+       {"b.fmr", Sjis("PID=2\r\nPName=b\r\n")},
        {"c.fmr", Sjis("Fun=xREGIST\r\nPID=3\r\n")}});
   const IntakeReport report = Tick();
   EXPECT_EQ(report.stored, 2u);
@@ -437,12 +459,13 @@ TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {
 }
 
 TEST_F(Intake, OneFileThatCannotBeHandledHoldsNoOtherBack) {
-  Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2")}, {"c.fmr", PatientFile("3")},
+  Put({{"a.fmr", PatientFile("1")},
+       {"b.fmr", PatientFile("2")},
+       {"c.fmr", PatientFile("3")},
        {"d.fmr", PatientFile("4")}});
   constexpr std::size_t kMebibyte = 1048576;  // the most a patient file may hold
   const std::string too_big = Sjis("Fun=xREGIST\r\nPID=5\r\n") + std::string(kMebibyte, ' ');
-  Put({{"e.fmr", too_big},
-       {"f.fmr", PatientFile("6") + std::string(kMebibyte - PatientFile("6").size(), ' ')}});
+  Put({{"e.fmr", too_big}, {"f.fmr", PatientFile("6") + std::string(kMebibyte - PatientFile("6").size(), ' ')}});
   files.throw_on_read = u"b.fmr";  // a fault of the platform
   store.throw_for = u"3";          // out of memory while storing
   const IntakeReport report = Tick();
@@ -469,8 +492,14 @@ TEST_F(Intake, WithoutAFolderNothingIsListedOrTouched) {
 }
 
 TEST_F(Intake, RotationDeletesTheSecondGenerationAndPromotesTheFirst) {
-  Put({{"a.bak", "a1"}, {"a.bk2", "a2"}, {"b.bk2", "b2"}, {"C.BAK", "c1"}, {"d.fmr", "d"}, {"e.req", "e"},
-       {"f.bak", "f1"}, {"f.bk2", "f2"}});
+  Put({{"a.bak", "a1"},
+       {"a.bk2", "a2"},
+       {"b.bk2", "b2"},
+       {"C.BAK", "c1"},
+       {"d.fmr", "d"},
+       {"e.req", "e"},
+       {"f.bak", "f1"},
+       {"f.bk2", "f2"}});
   test::MakeReadOnly(dir / u"f.bk2");  // cannot be freed: f.bak waits
   cycle.RotateBackups(dir.path());
   EXPECT_EQ(Names(), (std::vector<std::string>{"C.bk2", "a.bk2", "d.fmr", "e.req", "f.bak", "f.bk2"}));

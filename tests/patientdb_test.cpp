@@ -22,8 +22,8 @@ using test::U;
 
 // PNo, PID, PName, PKana, PBDat, PSex, PZip, PAddr, PTel, PFax, PInf1 to PInf8, IName.
 PatientRecord EveryFieldDifferent() {
-  return {u"no", u"1024", u"Ab", u"ｱﾌﾞ", u"1950/01/02", u"1", u"105", u"港区", u"03", u"04",
-          u"i1", u"i2", u"i3", u"i4", u"i5", u"i6", u"i7", u"i8", u"in"};
+  return {u"no", u"1024", u"Ab", u"ｱﾌﾞ", u"1950/01/02", u"1",  u"105", u"港区", u"03", u"04",
+          u"i1", u"i2",   u"i3", u"i4",  u"i5",         u"i6", u"i7",  u"i8",   u"in"};
 }
 
 TEST(Statements, UpdateSetsNineColumnsOfTheRowsWithTheChartNumber) {
@@ -80,8 +80,8 @@ PatientRecord Patient(const char* chart, const char* name) {
 
 std::string RowOf(const PatientRecord& r, const char* memo = "<null>") {
   std::string row;
-  for (const Text* value : {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr, &r.PTel, &r.PFax,
-                            &r.PInf1}) {
+  for (const Text* value :
+       {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr, &r.PTel, &r.PFax, &r.PInf1}) {
     row += test::Utf8(*value) + "|";
   }
   return row + memo;

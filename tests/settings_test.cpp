@@ -43,7 +43,8 @@ void ExpectConversion(const ConversionRow& row, Convert convert) {
     EXPECT_EQ(row.error, kFits) << "text \"" << row.text << "\" converted";
   } catch (const ProgramError& error) {
     EXPECT_EQ(error.number(), row.error) << "text \"" << row.text << "\"";
-    EXPECT_EQ(test::Utf8(error.description()), error.number() == 13 ? "型が一致しません。" : "オーバーフローしました。");
+    EXPECT_EQ(test::Utf8(error.description()),
+              error.number() == 13 ? "型が一致しません。" : "オーバーフローしました。");
   }
 }
 
@@ -56,46 +57,44 @@ TEST_P(Int32Conversion, GivesTheRoundedValueOrTheError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Number, Int32Conversion,
-    ::testing::Values(
-        ConversionRow{"plain digits", "1000", 1000, kFits},
-        ConversionRow{"a minus sign", "-5", -5, kFits},
-        ConversionRow{"a plus sign", "+5", 5, kFits},
-        ConversionRow{"blanks tabs and full width blanks around", "\t\u3000 12 \u3000", 12, kFits},
-        ConversionRow{"group separators between digits, sizes unchecked", "1,00,0", 1000, kFits},
-        ConversionRow{"group separators before a decimal part", "1,234.5", 1234, kFits},
-        ConversionRow{"leading zeros", "0000000000000000000000000042", 42, kFits},
-        ConversionRow{"a half goes down to the even neighbour", "1000.5", 1000, kFits},
-        ConversionRow{"a half goes up to the even neighbour", "1001.5", 1002, kFits},
-        ConversionRow{"a negative half goes to the even neighbour", "-2.5", -2, kFits},
-        ConversionRow{"a negative odd half goes away from zero", "-3.5", -4, kFits},
-        ConversionRow{"a half of zero stays zero", "0.5", 0, kFits},
-        ConversionRow{"more than a half goes up", "2.5000000000000000001", 3, kFits},
-        ConversionRow{"less than a half goes down", "2.4999999999999999999", 2, kFits},
-        ConversionRow{"a decimal point without digits", "7.", 7, kFits},
-        ConversionRow{"a decimal part without integer digits", "-.6", -1, kFits},
-        ConversionRow{"an exponent", "1.5E+2", 150, kFits},
-        ConversionRow{"an exponent with leading zeros", "1e0003", 1000, kFits},
-        ConversionRow{"a negative exponent that halves", "25e-1", 2, kFits},
-        ConversionRow{"a negative exponent past a half", "35e-1", 4, kFits},
-        ConversionRow{"a tiny value", "1e-999", 0, kFits},
-        ConversionRow{"minus zero", "-0.4", 0, kFits},
-        ConversionRow{"the largest 32 bit value", "2147483647", 2147483647, kFits},
-        ConversionRow{"the smallest 32 bit value", "-2147483648", -2147483648LL, kFits},
-        ConversionRow{"the smallest value reached by rounding to even", "-2147483648.5", -2147483648LL, kFits},
-        ConversionRow{"a half above the largest value overflows", "2147483647.5", 0, kOverflow},
-        ConversionRow{"one below the smallest value overflows", "-2147483649", 0, kOverflow},
-        ConversionRow{"twenty digits overflow", "99999999999999999999", 0, kOverflow},
-        ConversionRow{"a huge exponent overflows", "1e99999999999999999999999", 0, kOverflow},
-        ConversionRow{"a tiny exponent gives zero", "1e-99999999999999999999999", 0, kFits}),
+    ::testing::Values(ConversionRow{"plain digits", "1000", 1000, kFits},
+                      ConversionRow{"a minus sign", "-5", -5, kFits}, ConversionRow{"a plus sign", "+5", 5, kFits},
+                      ConversionRow{"blanks tabs and full width blanks around", "\t\u3000 12 \u3000", 12, kFits},
+                      ConversionRow{"group separators between digits, sizes unchecked", "1,00,0", 1000, kFits},
+                      ConversionRow{"group separators before a decimal part", "1,234.5", 1234, kFits},
+                      ConversionRow{"leading zeros", "0000000000000000000000000042", 42, kFits},
+                      ConversionRow{"a half goes down to the even neighbour", "1000.5", 1000, kFits},
+                      ConversionRow{"a half goes up to the even neighbour", "1001.5", 1002, kFits},
+                      ConversionRow{"a negative half goes to the even neighbour", "-2.5", -2, kFits},
+                      ConversionRow{"a negative odd half goes away from zero", "-3.5", -4, kFits},
+                      ConversionRow{"a half of zero stays zero", "0.5", 0, kFits},
+                      ConversionRow{"more than a half goes up", "2.5000000000000000001", 3, kFits},
+                      ConversionRow{"less than a half goes down", "2.4999999999999999999", 2, kFits},
+                      ConversionRow{"a decimal point without digits", "7.", 7, kFits},
+                      ConversionRow{"a decimal part without integer digits", "-.6", -1, kFits},
+                      ConversionRow{"an exponent", "1.5E+2", 150, kFits},
+                      ConversionRow{"an exponent with leading zeros", "1e0003", 1000, kFits},
+                      ConversionRow{"a negative exponent that halves", "25e-1", 2, kFits},
+                      ConversionRow{"a negative exponent past a half", "35e-1", 4, kFits},
+                      ConversionRow{"a tiny value", "1e-999", 0, kFits}, ConversionRow{"minus zero", "-0.4", 0, kFits},
+                      ConversionRow{"the largest 32 bit value", "2147483647", 2147483647, kFits},
+                      ConversionRow{"the smallest 32 bit value", "-2147483648", -2147483648LL, kFits},
+                      ConversionRow{"the smallest value reached by rounding to even", "-2147483648.5", -2147483648LL,
+                                    kFits},
+                      ConversionRow{"a half above the largest value overflows", "2147483647.5", 0, kOverflow},
+                      ConversionRow{"one below the smallest value overflows", "-2147483649", 0, kOverflow},
+                      ConversionRow{"twenty digits overflow", "99999999999999999999", 0, kOverflow},
+                      ConversionRow{"a huge exponent overflows", "1e99999999999999999999999", 0, kOverflow},
+                      ConversionRow{"a tiny exponent gives zero", "1e-99999999999999999999999", 0, kFits}),
     test::RowName<ConversionRow>);
 
 // Blanks alone, letters, prefixes and signs of other notations, signs,
 // separators and points out of place, other digits and blanks.
 TEST(Number, TextsOfOtherFormsAreNoNumber) {
-  for (const char* text : {
-      "", " \u3000 ", "12abc", "&H10", "0x10", "\u00A5100", "$5", "5%", "(5)", "-", ".", "+-5", "5-", "- 5",
-      "1 000", ",100", "100,", "1,,000", "1,.5", "1.000,5", "1.2.3", "1e+", ".e5", "1e2.5", "\uFF11\uFF12",
-      "12\n", "\u00A012"}) {
+  for (const char* text :
+       {"",     " \u3000 ", "12abc", "&H10", "0x10", "\u00A5100", "$5",           "5%",   "(5)",
+        "-",    ".",        "+-5",   "5-",   "- 5",  "1 000",     ",100",         "100,", "1,,000",
+        "1,.5", "1.000,5",  "1.2.3", "1e+",  ".e5",  "1e2.5",     "\uFF11\uFF12", "12\n", "\u00A012"}) {
     ExpectConversion({"", text, 0, kTypeMismatch}, ToInt32);
     EXPECT_FALSE(RoundedNumber(U(text))) << text;
   }
@@ -114,9 +113,9 @@ TEST(Number, ATextEndsWhereItsViewEnds) {
   EXPECT_FALSE(RoundedNumber(Text(u"12\0", 3)));
   const TextView text = u"12344.51e12";
   EXPECT_EQ(RoundedNumber(text.substr(0, 2)), 12.0);
-  EXPECT_EQ(RoundedNumber(text.substr(0, 7)), 12344.0);  // "12344.5" to the even neighbour
+  EXPECT_EQ(RoundedNumber(text.substr(0, 7)), 12344.0);    // "12344.5" to the even neighbour
   EXPECT_EQ(RoundedNumber(text.substr(0, 10)), 123445.0);  // "12344.51e1"
-  EXPECT_FALSE(RoundedNumber(text.substr(0, 9)));           // "12344.51e"
+  EXPECT_FALSE(RoundedNumber(text.substr(0, 9)));          // "12344.51e"
 }
 
 TEST(Number, RoundedNumbersSaturateBeyondADouble) {
@@ -133,30 +132,34 @@ TEST(Number, RoundedNumbersSaturateBeyondADouble) {
   EXPECT_EQ(RoundedNumber(u"abc"), std::nullopt);
 }
 
-struct IntervalRow { const char* name; const char* text; std::optional<std::int32_t> interval; };
+struct IntervalRow {
+  const char* name;
+  const char* text;
+  std::optional<std::int32_t> interval;
+};
 
 class TickInterval : public ::testing::TestWithParam<IntervalRow> {};
 
 TEST_P(TickInterval, IsRoundedThenClamped) { EXPECT_EQ(TickIntervalFromText(U(GetParam().text)), GetParam().interval); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, TickInterval,
-    ::testing::Values(IntervalRow{"a value inside the bounds stays", "1000", 1000},
-                      IntervalRow{"the lower bound stays", "300", 300},
-                      IntervalRow{"the upper bound stays", "60000", 60000},
-                      IntervalRow{"just above the lower bound stays", "301", 301},
-                      IntervalRow{"just below the upper bound stays", "59999", 59999},
-                      IntervalRow{"a value below the bounds is raised", "150", 300},
-                      IntervalRow{"a negative value is raised", "-5", 300},
-                      IntervalRow{"a value above the bounds is lowered", "60001", 60000},
-                      IntervalRow{"a half is rounded before the clamp", "1000.5", 1000},
-                      IntervalRow{"a half below the bound rounds onto it", "299.5", 300},
-                      IntervalRow{"a value beyond 32 bits is lowered", "99999999999", 60000},
-                      IntervalRow{"a negative value beyond 32 bits is raised", "-99999999999", 300},
-                      IntervalRow{"a value beyond a double is lowered", "1e999", 60000},
-                      IntervalRow{"letters are no interval", "abc", std::nullopt},
-                      IntervalRow{"an empty text is no interval", "", std::nullopt}),
-    test::RowName<IntervalRow>);
+INSTANTIATE_TEST_SUITE_P(Options, TickInterval,
+                         ::testing::Values(IntervalRow{"a value inside the bounds stays", "1000", 1000},
+                                           IntervalRow{"the lower bound stays", "300", 300},
+                                           IntervalRow{"the upper bound stays", "60000", 60000},
+                                           IntervalRow{"just above the lower bound stays", "301", 301},
+                                           IntervalRow{"just below the upper bound stays", "59999", 59999},
+                                           IntervalRow{"a value below the bounds is raised", "150", 300},
+                                           IntervalRow{"a negative value is raised", "-5", 300},
+                                           IntervalRow{"a value above the bounds is lowered", "60001", 60000},
+                                           IntervalRow{"a half is rounded before the clamp", "1000.5", 1000},
+                                           IntervalRow{"a half below the bound rounds onto it", "299.5", 300},
+                                           IntervalRow{"a value beyond 32 bits is lowered", "99999999999", 60000},
+                                           IntervalRow{"a negative value beyond 32 bits is raised", "-99999999999",
+                                                       300},
+                                           IntervalRow{"a value beyond a double is lowered", "1e999", 60000},
+                                           IntervalRow{"letters are no interval", "abc", std::nullopt},
+                                           IntervalRow{"an empty text is no interval", "", std::nullopt}),
+                         test::RowName<IntervalRow>);
 
 TEST(TickInterval, ClampsWholeNumbersOfAnyTypeAndOddDoubles) {
   EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::int64_t>::min()), 300);
@@ -215,7 +218,10 @@ TEST_F(Registry, WrittenTextsReadBackWhateverTheirCharactersAndTheCaseOfTheirNam
 TEST_F(Registry, RawValuesAreReadAsTheSettingsFunctionsStoreThem) {
   const DWORD number = 7;
   PutRaw(L"Unterminated", REG_SZ, L"1234", 3 * sizeof(wchar_t));
-  PutRaw(L"InnerNul", REG_SZ, L"12\0" L"34", 6 * sizeof(wchar_t));
+  PutRaw(L"InnerNul", REG_SZ,
+         L"12\0"
+         L"34",
+         6 * sizeof(wchar_t));
   PutRaw(L"OddSize", REG_SZ, L"12", 5);
   PutRaw(L"Number", REG_DWORD, &number, sizeof number);
   PutRaw(L"Expand", REG_EXPAND_SZ, L"%TEMP%", 7 * sizeof(wchar_t));

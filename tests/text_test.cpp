@@ -31,24 +31,29 @@ INSTANTIATE_TEST_SUITE_P(
         Utf8Row{"four byte sequences become surrogate pairs", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF",
                 u"\U00020BB7\U0010FFFF", "\xF0\xA0\xAE\xB7\xF4\x8F\xBF\xBF"},
         Utf8Row{"a stray continuation byte becomes one replacement", "a\x80z", u"a\uFFFDz", "a\xEF\xBF\xBDz"},
-        Utf8Row{"an overlong form becomes replacements", "\xC0\xAF", u"\uFFFD\uFFFD",
-                "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        Utf8Row{"an overlong form becomes replacements", "\xC0\xAF", u"\uFFFD\uFFFD", "\xEF\xBF\xBD\xEF\xBF\xBD"},
         Utf8Row{"an encoded surrogate becomes one replacement", "\xED\xA0\x80", u"\uFFFD", "\xEF\xBF\xBD"},
         Utf8Row{"the last encoded surrogate becomes one replacement", "\xED\xBF\xBF", u"\uFFFD", "\xEF\xBF\xBD"},
-        Utf8Row{"a code point beyond U+10FFFF becomes one replacement", "\xF4\x90\x80\x80", u"\uFFFD",
-                "\xEF\xBF\xBD"},
-        Utf8Row{"a cut four byte sequence keeps what follows", "\xF0\x90" "A\x80", u"\uFFFD\uFFFDA\uFFFD",
-                "\xEF\xBF\xBD\xEF\xBF\xBD" "A\xEF\xBF\xBD"},
+        Utf8Row{"a code point beyond U+10FFFF becomes one replacement", "\xF4\x90\x80\x80", u"\uFFFD", "\xEF\xBF\xBD"},
+        Utf8Row{"a cut four byte sequence keeps what follows",
+                "\xF0\x90"
+                "A\x80",
+                u"\uFFFD\uFFFDA\uFFFD",
+                "\xEF\xBF\xBD\xEF\xBF\xBD"
+                "A\xEF\xBF\xBD"},
         Utf8Row{"a cut sequence becomes a replacement and keeps what follows", "\xE5\xB1,", u"\uFFFD\uFFFD,",
                 "\xEF\xBF\xBD\xEF\xBF\xBD,"}),
     test::RowName<Utf8Row>);
 
 TEST(Text, LoneSurrogatesAndSequencesCutByTheViewBecomeReplacements) {
-  EXPECT_EQ(ToUtf8(Text{0xD800, u'a', 0xDC00}), "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
+  EXPECT_EQ(ToUtf8(Text{0xD800, u'a', 0xDC00}),
+            "\xEF\xBF\xBD"
+            "a"
+            "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(Text{0xDBFF}), "\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(Text{u'a', 0xD800, 0xE000}), "a\xEF\xBF\xBD\xEE\x80\x80");
   EXPECT_EQ(ToUtf8(TextView(u"\U00010000").substr(0, 1)), "\xEF\xBF\xBD");  // the pair cut by the view
-  EXPECT_EQ(FromUtf8(std::string_view("\xC2\x80", 1)), u"\uFFFD");      // the sequence cut by the view
+  EXPECT_EQ(FromUtf8(std::string_view("\xC2\x80", 1)), u"\uFFFD");          // the sequence cut by the view
 }
 
 TEST(Text, AsciiCaseIsFoldedForAsciiLettersOnly) {

@@ -103,9 +103,9 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(5000);
     if (Clock::now() < next_report) continue;
     next_report += std::chrono::seconds(60);
-    const std::string when = "t=" + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(
-                                                        Clock::now() - started).count()) + "s, " +
-                             std::to_string(chart - 800001) + " files dropped";
+    const std::string when =
+        "t=" + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - started).count()) +
+        "s, " + std::to_string(chart - 800001) + " files dropped";
     PrintMemory(program.hProcess, when.c_str());
   }
   PrintMemory(program.hProcess, "end");

@@ -15,20 +15,20 @@ struct Name {
 };
 
 constexpr Name kFamilyNames[] = {
-    {u"山田", u"ﾔﾏﾀﾞ"}, {u"佐藤", u"ｻﾄｳ"},   {u"鈴木", u"ｽｽﾞｷ"},   {u"高橋", u"ﾀｶﾊｼ"},
-    {u"田中", u"ﾀﾅｶ"},   {u"伊藤", u"ｲﾄｳ"},   {u"渡辺", u"ﾜﾀﾅﾍﾞ"}, {u"中村", u"ﾅｶﾑﾗ"},
-    {u"小林", u"ｺﾊﾞﾔｼ"}, {u"加藤", u"ｶﾄｳ"},   {u"吉田", u"ﾖｼﾀﾞ"},   {u"斎藤", u"ｻｲﾄｳ"},
-    {u"松本", u"ﾏﾂﾓﾄ"},  {u"井上", u"ｲﾉｳｴ"},  {u"木村", u"ｷﾑﾗ"},    {u"長谷川", u"ﾊｾｶﾞﾜ"},
+    {u"山田", u"ﾔﾏﾀﾞ"},  {u"佐藤", u"ｻﾄｳ"},  {u"鈴木", u"ｽｽﾞｷ"},  {u"高橋", u"ﾀｶﾊｼ"},
+    {u"田中", u"ﾀﾅｶ"},   {u"伊藤", u"ｲﾄｳ"},  {u"渡辺", u"ﾜﾀﾅﾍﾞ"}, {u"中村", u"ﾅｶﾑﾗ"},
+    {u"小林", u"ｺﾊﾞﾔｼ"}, {u"加藤", u"ｶﾄｳ"},  {u"吉田", u"ﾖｼﾀﾞ"},  {u"斎藤", u"ｻｲﾄｳ"},
+    {u"松本", u"ﾏﾂﾓﾄ"},  {u"井上", u"ｲﾉｳｴ"}, {u"木村", u"ｷﾑﾗ"},   {u"長谷川", u"ﾊｾｶﾞﾜ"},
 };
 
 constexpr Name kMaleNames[] = {
-    {u"太郎", u"ﾀﾛｳ"},   {u"一郎", u"ｲﾁﾛｳ"}, {u"健太", u"ｹﾝﾀ"},     {u"翔太", u"ｼｮｳﾀ"},
-    {u"大輔", u"ﾀﾞｲｽｹ"}, {u"誠", u"ﾏｺﾄ"},     {u"浩二", u"ｺｳｼﾞ"},   {u"隆", u"ﾀｶｼ"},
+    {u"太郎", u"ﾀﾛｳ"},   {u"一郎", u"ｲﾁﾛｳ"}, {u"健太", u"ｹﾝﾀ"},  {u"翔太", u"ｼｮｳﾀ"},
+    {u"大輔", u"ﾀﾞｲｽｹ"}, {u"誠", u"ﾏｺﾄ"},    {u"浩二", u"ｺｳｼﾞ"}, {u"隆", u"ﾀｶｼ"},
 };
 
 constexpr Name kFemaleNames[] = {
-    {u"花子", u"ﾊﾅｺ"}, {u"美咲", u"ﾐｻｷ"}, {u"陽子", u"ﾖｳｺ"},   {u"恵子", u"ｹｲｺ"},
-    {u"由美", u"ﾕﾐ"},   {u"さくら", u"ｻｸﾗ"}, {u"久美子", u"ｸﾐｺ"}, {u"真由美", u"ﾏﾕﾐ"},
+    {u"花子", u"ﾊﾅｺ"}, {u"美咲", u"ﾐｻｷ"},   {u"陽子", u"ﾖｳｺ"},   {u"恵子", u"ｹｲｺ"},
+    {u"由美", u"ﾕﾐ"},  {u"さくら", u"ｻｸﾗ"}, {u"久美子", u"ｸﾐｺ"}, {u"真由美", u"ﾏﾕﾐ"},
 };
 
 struct Place {
@@ -59,7 +59,9 @@ constexpr TextView kNotes[] = {
 };
 
 constexpr TextView kInstitutions[] = {
-    u"さくら内科クリニック", u"みどり眼科医院", u"市立中央病院",
+    u"さくら内科クリニック",
+    u"みどり眼科医院",
+    u"市立中央病院",
 };
 
 constexpr TextView kFullWidthDigits = u"０１２３４５６７８９";
@@ -133,9 +135,9 @@ Text ChartNumber(std::uint64_t number, std::size_t width) { return Digits(number
 
 bool SameRecord(const PatientRecord& a, const PatientRecord& b) {
   using R = PatientRecord;
-  for (Text R::*field : {&R::PNo, &R::PID, &R::PName, &R::PKana, &R::PBDat, &R::PSex, &R::PZip, &R::PAddr, &R::PTel,
-                         &R::PFax, &R::PInf1, &R::PInf2, &R::PInf3, &R::PInf4, &R::PInf5, &R::PInf6, &R::PInf7,
-                         &R::PInf8, &R::IName}) {
+  for (Text R::*field :
+       {&R::PNo, &R::PID, &R::PName, &R::PKana, &R::PBDat, &R::PSex, &R::PZip, &R::PAddr, &R::PTel, &R::PFax, &R::PInf1,
+        &R::PInf2, &R::PInf3, &R::PInf4, &R::PInf5, &R::PInf6, &R::PInf7, &R::PInf8, &R::IName}) {
     if (a.*field != b.*field) return false;
   }
   return true;

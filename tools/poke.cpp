@@ -62,8 +62,8 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(main, WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN);
     RECT menu{};
     if (!GetWindowRect(Shown(L"#32768"), &menu)) return 1;
-    return Print(RECT{std::min(frame.left, menu.left), std::min(frame.top, menu.top),
-                      std::max(frame.right, menu.right), std::max(frame.bottom, menu.bottom)});
+    return Print(RECT{std::min(frame.left, menu.left), std::min(frame.top, menu.top), std::max(frame.right, menu.right),
+                      std::max(frame.bottom, menu.bottom)});
   }
   if (what == L"escape") {
     HWND menu = FindWindowW(L"#32768", nullptr);

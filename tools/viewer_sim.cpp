@@ -187,10 +187,9 @@ int main(int argc, char** argv) {
       std::cerr << "viewer_sim: cannot write " << target.string() << "\n";
       return 1;
     }
-    const Text summary = u"Fun=" + (file.fun ? *file.fun : Text(u"(none)")) + u" PID=" + chart +
-                         u" PName=" + file.record.PName + u" PKana=" + file.record.PKana;
-    std::cout << "wrote " << target.string() << " (" << bytes.size() << " bytes): " << Console(summary)
-              << "\n";
+    const Text summary = u"Fun=" + (file.fun ? *file.fun : Text(u"(none)")) + u" PID=" + chart + u" PName=" +
+                         file.record.PName + u" PKana=" + file.record.PKana;
+    std::cout << "wrote " << target.string() << " (" << bytes.size() << " bytes): " << Console(summary) << "\n";
   }
   return 0;
 }

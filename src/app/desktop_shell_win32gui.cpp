@@ -24,8 +24,7 @@ class SystemShell final : public DesktopShell {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
     FARPROC entry = user32 != nullptr ? GetProcAddress(user32, "WinHelpA") : nullptr;
     if (entry == nullptr) return false;
-    reinterpret_cast<WinHelpFunction>(reinterpret_cast<void (*)()>(entry))(owner, help_file.c_str(), HELP_FINDER,
-                                                                             0);
+    reinterpret_cast<WinHelpFunction>(reinterpret_cast<void (*)()>(entry))(owner, help_file.c_str(), HELP_FINDER, 0);
     return true;
   }
 

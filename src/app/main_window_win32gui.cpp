@@ -64,9 +64,8 @@ bool MainWindow::Create() {
   HMENU menu_bar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
   RECT frame{0, 0, scale_.X(kClientWidth), scale_.Y(kClientHeight)};
   AdjustWindowRectEx(&frame, kMainStyle, TRUE, 0);
-  hwnd_ = CreateWindowExW(0, kMainWindowClass, WideCStr(Text(kProgramTitle)), kMainStyle, CW_USEDEFAULT,
-                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, menu_bar,
-                          instance, this);
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, WideCStr(Text(kProgramTitle)), kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, menu_bar, instance, this);
   if (hwnd_ == nullptr) {
     DestroyMenu(menu_bar);
     return false;
@@ -91,21 +90,15 @@ void MainWindow::CreateControls() {
                                   IDC_START_HIDDEN, kStartHiddenPlace, scale_, font_.get());
   CreateChild(hwnd_, L"BUTTON", Text(kHideToTrayCaption), BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_HIDE_TO_TRAY,
               kHideToTrayPlace, scale_, font_.get());
-  CreateChild(hwnd_, L"BUTTON", Text(kStartupShortcutCaption), BS_PUSHBUTTON | WS_TABSTOP, 0,
-              IDC_ADD_STARTUP_SHORTCUT, kStartupShortcutPlace, scale_, font_.get());
+  CreateChild(hwnd_, L"BUTTON", Text(kStartupShortcutCaption), BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_ADD_STARTUP_SHORTCUT,
+              kStartupShortcutPlace, scale_, font_.get());
 }
 
 LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_NCCREATE:
-      hwnd_ = hwnd;
-      return DefWindowProcW(hwnd, message, wparam, lparam);
-    case WM_CREATE:
-      CreateControls();
-      return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam));
-      return 0;
+    case WM_NCCREATE: hwnd_ = hwnd; return DefWindowProcW(hwnd, message, wparam, lparam);
+    case WM_CREATE: CreateControls(); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wparam)); return 0;
     case WM_TIMER:
       if (wparam == kIntakeTimerId) controller_.OnTick();
       if (wparam == kTrayRetryTimerId) AddTrayIconOrRetry();
@@ -113,11 +106,8 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     case kTrayCallback:  // also a real middle click, whose x is far below any mouse message
       controller_.OnTrayNotification(LOWORD(lparam));
       return 0;
-    case WM_CLOSE:
-      Close();
-      return 0;
-    case WM_QUERYENDSESSION:
-      return TRUE;
+    case WM_CLOSE: Close(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
       if (wparam != FALSE) Close();
       return 0;
@@ -125,9 +115,7 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       OnDestroy();
       PostQuitMessage(0);
       return 0;
-    case WM_NCDESTROY:
-      hwnd_ = nullptr;
-      return DefWindowProcW(hwnd, message, wparam, lparam);
+    case WM_NCDESTROY: hwnd_ = nullptr; return DefWindowProcW(hwnd, message, wparam, lparam);
     default:
       // The shell was (re)started: its notification area is empty.
       if (message == taskbar_created_ && taskbar_created_ != 0 && tray_icon_.cbSize != 0) {
@@ -164,12 +152,8 @@ void MainWindow::OpenDialog(Open open) {
 
 void MainWindow::OnCommand(int id) {
   switch (id) {
-    case IDC_HIDE_TO_TRAY:
-      controller_.HideToTray();
-      break;
-    case IDC_ADD_STARTUP_SHORTCUT:
-      controller_.AddStartupShortcut();
-      break;
+    case IDC_HIDE_TO_TRAY: controller_.HideToTray(); break;
+    case IDC_ADD_STARTUP_SHORTCUT: controller_.AddStartupShortcut(); break;
     case IDM_OPTIONS:
       OpenDialog([this] {
         DialogContext context{services_.values, services_.store, services_.program_folder,
@@ -177,17 +161,12 @@ void MainWindow::OnCommand(int id) {
         ShowOptionsDialog(hwnd_, context);
       });
       break;
-    case IDM_ABOUT:
-      OpenDialog([this] { ShowAboutDialog(hwnd_); });
-      break;
-    case IDM_HELP_CONTENTS:
-      controller_.ShowHelpContents();
-      break;
+    case IDM_ABOUT: OpenDialog([this] { ShowAboutDialog(hwnd_); }); break;
+    case IDM_HELP_CONTENTS: controller_.ShowHelpContents(); break;
     case IDM_EXIT:  // the close box's path
       if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

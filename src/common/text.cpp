@@ -6,8 +6,7 @@ std::string ToUtf8(TextView text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -51,10 +50,9 @@ Text FromUtf8(std::string_view utf8) {
       c = (char32_t{b} & 0x0F) << 12 | (char32_t{byte(i + 1)} & 0x3F) << 6 | (byte(i + 2) & 0x3Fu);
       len = 3;
       if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    } else if (b >= 0xF0 && b <= 0xF4 && continuation(i + 1) && continuation(i + 2) &&
-               continuation(i + 3)) {
-      c = (char32_t{b} & 0x07) << 18 | (char32_t{byte(i + 1)} & 0x3F) << 12 |
-          (char32_t{byte(i + 2)} & 0x3F) << 6 | (byte(i + 3) & 0x3Fu);
+    } else if (b >= 0xF0 && b <= 0xF4 && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
+      c = (char32_t{b} & 0x07) << 18 | (char32_t{byte(i + 1)} & 0x3F) << 12 | (char32_t{byte(i + 2)} & 0x3F) << 6 |
+          (byte(i + 3) & 0x3Fu);
       len = 4;
       if (c < 0x10000 || c > 0x10FFFF) c = 0xFFFD;
     }

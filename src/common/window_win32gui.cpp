@@ -65,12 +65,12 @@ FontHandle CreateProgramFont(const PixelScale& scale, int tenth_points) {
   return FontHandle(created != nullptr ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
 }
 
-HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWORD style, DWORD ex_style,
-                 int id, const TwipsRect& place, const PixelScale& scale, HFONT font) {
-  HWND child = CreateWindowExW(ex_style, window_class, WideCStr(text), WS_CHILD | WS_VISIBLE | style,
-                               scale.X(place.left), scale.Y(place.top), scale.X(place.width), scale.Y(place.height),
-                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                               nullptr);
+HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWORD style, DWORD ex_style, int id,
+                 const TwipsRect& place, const PixelScale& scale, HFONT font) {
+  HWND child =
+      CreateWindowExW(ex_style, window_class, WideCStr(text), WS_CHILD | WS_VISIBLE | style, scale.X(place.left),
+                      scale.Y(place.top), scale.X(place.width), scale.Y(place.height), parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (child != nullptr && font != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
 }

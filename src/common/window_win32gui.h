@@ -46,8 +46,8 @@ FontHandle CreateProgramFont(const PixelScale& scale, int tenth_points = 90);
 
 // A child window at its laid-out place, in `font`. Children created one
 // after another take the focus in that order.
-HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWORD style, DWORD ex_style,
-                 int id, const TwipsRect& place, const PixelScale& scale, HFONT font);
+HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWORD style, DWORD ex_style, int id,
+                 const TwipsRect& place, const PixelScale& scale, HFONT font);
 
 // The window procedure of a class whose windows each belong to an object of
 // type Owner, passed as CreateWindowEx's last argument: the object is kept

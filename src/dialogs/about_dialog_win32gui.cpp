@@ -3,11 +3,11 @@
 
 #include <vector>
 
+#include "common/program_identity.h"
 #include "common/wide_text_win32.h"
 #include "dialogs/about_box.h"
 #include "dialogs/dialogs_win32gui.h"
 #include "dialogs/modal_dialog_win32gui.h"
-#include "common/program_identity.h"
 
 namespace tavik {
 namespace {

@@ -15,9 +15,9 @@ namespace tavik {
 
 // What the options dialog and the folder picker work on.
 struct DialogContext {
-  ProgramValues& values;  // the program-wide values
-  SettingsStore& store;   // where "KosinTime" is written
-  Text program_folder;    // the picker's fallback folder
+  ProgramValues& values;                                  // the program-wide values
+  SettingsStore& store;                                   // where "KosinTime" is written
+  Text program_folder;                                    // the picker's fallback folder
   std::function<void(std::int32_t)> set_intake_interval;  // the main window's intake timer
 };
 

@@ -79,8 +79,7 @@ FolderTreeBox::FolderTreeBox(HWND list) : list_(list), closed_icon_(FolderIcon(f
 
 bool FolderTreeBox::SetPath(const Text& path) {
   if (path.empty()) return false;
-  const Text target =
-      NormalisedFolderPath(IsBareDrive(path) && SameDrive(path, open_) ? open_ : FullPath(path));
+  const Text target = NormalisedFolderPath(IsBareDrive(path) && SameDrive(path, open_) ? open_ : FullPath(path));
   if (target.empty() || !IsFolder(target)) return false;
   open_ = target;
   Fill();
@@ -196,9 +195,7 @@ DriveCombo::DriveCombo(HWND combo) : combo_(combo) {
   SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(current_), 0);
 }
 
-Text DriveCombo::Drive() const {
-  return current_ >= 0 ? drives_[static_cast<std::size_t>(current_)] : Text();
-}
+Text DriveCombo::Drive() const { return current_ >= 0 ? drives_[static_cast<std::size_t>(current_)] : Text(); }
 
 int DriveCombo::Shown() const { return static_cast<int>(SendMessageW(combo_, CB_GETCURSEL, 0, 0)); }
 

@@ -105,9 +105,7 @@ void ModalDialog::Run(HWND owner) {
 LRESULT ModalDialog::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   switch (message) {
-    case WM_NCCREATE:
-      window_ = hwnd;
-      return DefWindowProcW(hwnd, message, wparam, lparam);
+    case WM_NCCREATE: window_ = hwnd; return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_COMMAND:
       // IDOK and IDCANCEL without a control: Enter and Escape through the
       // dialog manager.
@@ -127,7 +125,7 @@ LRESULT ModalDialog::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
         if (focus != nullptr && IsChild(window_, focus)) saved_focus_ = focus;
       } else {
         HWND target = saved_focus_ != nullptr && IsWindow(saved_focus_) ? saved_focus_
-                                                                          : GetNextDlgTabItem(window_, nullptr, FALSE);
+                                                                        : GetNextDlgTabItem(window_, nullptr, FALSE);
         if (target != nullptr) SetFocus(target);
       }
       return 0;

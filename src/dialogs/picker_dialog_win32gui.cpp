@@ -29,10 +29,10 @@ class PickerDialog final : public ModalDialog {
     // In tab order.
     HWND drive_list = AddControl(L"COMBOBOX", u"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, kIdDriveList,
                                  {240, 240, 1812, 276 + kDriveDropDownHeight});
-    HWND folder_list = AddControl(L"LISTBOX", u"",
-                                  LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
-                                      WS_VSCROLL | WS_TABSTOP,
-                                  WS_EX_CLIENTEDGE, kIdFolderList, {240, 720, 2412, 2316});
+    HWND folder_list =
+        AddControl(L"LISTBOX", u"",
+                   LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                   WS_EX_CLIENTEDGE, kIdFolderList, {240, 720, 2412, 2316});
     AddControl(L"BUTTON", u"O K", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerOk, {2880, 480, 972, 492});
     AddControl(L"BUTTON", u"キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerCancel, {2880, 1800, 972, 492});
     tree_ = std::make_unique<FolderTreeBox>(folder_list);

@@ -17,8 +17,8 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 

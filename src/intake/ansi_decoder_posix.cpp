@@ -44,7 +44,10 @@ std::unique_ptr<AnsiDecoder::Tables> BuildAnsiTables() {
     char16_t c = 0;
     switch (Convert(cd, byte, 1, c)) {
       case Conversion::Character: tables->single[b] = c; break;
-      case Conversion::Incomplete: tables->lead[b] = true; tables->single[b] = 0xFFFD; break;
+      case Conversion::Incomplete:
+        tables->lead[b] = true;
+        tables->single[b] = 0xFFFD;
+        break;
       case Conversion::Invalid: tables->single[b] = 0xFFFD; break;
     }
   }

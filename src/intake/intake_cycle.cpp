@@ -20,8 +20,7 @@ Text BackupName(const Text& path, TextView extension) {
   return backup;
 }
 
-IntakeCycle::IntakeCycle(FileSystem& file_system, PatientStore& store)
-    : file_system_(file_system), store_(store) {}
+IntakeCycle::IntakeCycle(FileSystem& file_system, PatientStore& store) : file_system_(file_system), store_(store) {}
 
 IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
   IntakeReport report;

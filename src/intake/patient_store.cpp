@@ -4,8 +4,8 @@
 
 namespace tavik {
 
-DatabaseError::DatabaseError(DatabaseStage stage, std::string operation, std::string sqlstate,
-                             long native, Text message)
+DatabaseError::DatabaseError(DatabaseStage stage, std::string operation, std::string sqlstate, long native,
+                             Text message)
     : std::runtime_error(operation + " failed: [" + sqlstate + "] " + ToUtf8(message)),
       stage_(stage),
       operation_(std::move(operation)),

@@ -20,8 +20,7 @@ SQLSMALLINT SmallLength(TextView text) { return static_cast<SQLSMALLINT>(text.si
 // The one place that looks at a SQLRETURN: success passes, anything else
 // becomes a DatabaseError carrying the first diagnostic record (on a
 // handle that was never allocated there is none).
-void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStage stage,
-           const char* operation) {
+void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStage stage, const char* operation) {
   if (SQL_SUCCEEDED(rc)) return;
   SQLWCHAR state[6] = {};
   SQLINTEGER native = 0;
@@ -56,16 +55,15 @@ Handle::~Handle() { SQLFreeHandle(type_, handle_); }
 // does not.
 bool Environment::RequestPooling(bool pooling) {
   return pooling && SQL_SUCCEEDED(SQLSetEnvAttr(SQL_NULL_HANDLE, SQL_ATTR_CONNECTION_POOLING,
-                                                reinterpret_cast<SQLPOINTER>(SQL_CP_ONE_PER_DRIVER),
-                                                SQL_IS_UINTEGER));
+                                                reinterpret_cast<SQLPOINTER>(SQL_CP_ONE_PER_DRIVER), SQL_IS_UINTEGER));
 }
 
 Environment::Environment(bool pooling, DriverFaults* faults)
     : pooling_(RequestPooling(pooling)),
       faults_(faults),
       handle_(SQL_HANDLE_ENV, SQL_NULL_HANDLE, DatabaseStage::Connect, "SQLAllocHandle(ENV)") {
-  Check(SQLSetEnvAttr(handle(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-        SQL_HANDLE_ENV, handle(), DatabaseStage::Connect, "SQLSetEnvAttr(ODBC_VERSION)");
+  Check(SQLSetEnvAttr(handle(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0), SQL_HANDLE_ENV,
+        handle(), DatabaseStage::Connect, "SQLSetEnvAttr(ODBC_VERSION)");
   // How a pooled connection is matched; only some driver managers read it.
   if (pooling_) SQLSetEnvAttr(handle(), SQL_ATTR_CP_MATCH, reinterpret_cast<SQLPOINTER>(SQL_CP_RELAXED_MATCH), 0);
 }
@@ -123,7 +121,9 @@ void Statement::ExecDirect(TextView sql) {
   });
 }
 
-bool Statement::Fetch() { return RunChecked("SQLFetch", [&] { return SQLFetch(handle_.get()); }) != SQL_NO_DATA; }
+bool Statement::Fetch() {
+  return RunChecked("SQLFetch", [&] { return SQLFetch(handle_.get()); }) != SQL_NO_DATA;
+}
 
 unsigned short Statement::ColumnCount() {
   SQLSMALLINT columns = 0;
@@ -135,8 +135,9 @@ unsigned short Statement::FindColumn(TextView name) {
   const unsigned short columns = ColumnCount();
   for (unsigned short i = 1; i <= columns; ++i) {
     SQLWCHAR buffer[256] = {};
-    RunChecked("SQLColAttributeW",
-               [&] { return SQLColAttributeW(handle_.get(), i, SQL_DESC_NAME, buffer, sizeof buffer, nullptr, nullptr); });
+    RunChecked("SQLColAttributeW", [&] {
+      return SQLColAttributeW(handle_.get(), i, SQL_DESC_NAME, buffer, sizeof buffer, nullptr, nullptr);
+    });
     if (EqualsIgnoringAsciiCase(reinterpret_cast<const char16_t*>(buffer), name)) return i;
   }
   return 0;
@@ -148,8 +149,9 @@ std::optional<Text> Statement::GetText(unsigned short column) {
   constexpr std::size_t kUnits = sizeof buffer / sizeof buffer[0] - 1;  // the rest is the terminator
   for (;;) {
     SQLLEN indicator = 0;
-    const SQLRETURN rc = RunChecked(
-        "SQLGetData", [&] { return SQLGetData(handle_.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator); });
+    const SQLRETURN rc = RunChecked("SQLGetData", [&] {
+      return SQLGetData(handle_.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+    });
     if (rc == SQL_NO_DATA) break;
     if (indicator == SQL_NULL_DATA) return std::nullopt;
     // The whole buffer while the value goes on (or its length is unknown),

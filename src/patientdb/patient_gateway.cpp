@@ -36,8 +36,7 @@ PatientLookup PatientGateway::LookupPatient(TextView chart_number) {
   if (!statement.Fetch()) return result;
   const unsigned short column = statement.FindColumn(kNameColumn);
   if (column == 0) {
-    throw DatabaseError(DatabaseStage::Statement, "LookupPatient", "42S22", 0,
-                        u"the result has no column KrName");
+    throw DatabaseError(DatabaseStage::Statement, "LookupPatient", "42S22", 0, u"the result has no column KrName");
   }
   result.found = true;
   result.stored_name = statement.GetText(column);
@@ -50,13 +49,9 @@ void PatientGateway::Execute(TextView text) {
   statement.ExecDirect(text);
 }
 
-void PatientGateway::UpdatePatient(const PatientRecord& record) {
-  Execute(BuildUpdateStatement(record));
-}
+void PatientGateway::UpdatePatient(const PatientRecord& record) { Execute(BuildUpdateStatement(record)); }
 
-void PatientGateway::InsertPatient(const PatientRecord& record) {
-  Execute(BuildInsertStatement(record));
-}
+void PatientGateway::InsertPatient(const PatientRecord& record) { Execute(BuildInsertStatement(record)); }
 
 StoreAction PatientGateway::StorePatient(const PatientRecord& record) {
   if (LookupPatient(record.PID).found) {

@@ -10,8 +10,8 @@
 
 #include "common/text.h"
 #include "intake/patient_record.h"
-#include "patientdb/odbc.h"
 #include "intake/patient_store.h"
+#include "patientdb/odbc.h"
 
 namespace tavik {
 

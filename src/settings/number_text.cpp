@@ -199,8 +199,8 @@ std::optional<double> RoundedNumber(TextView text) {
   const WholeNumber whole = Round(*number);
   // Digits only, which no locale reads otherwise; beyond the range of a
   // double strtod gives infinity.
-  const double magnitude = whole.huge ? std::numeric_limits<double>::infinity()
-                                      : std::strtod(("0" + whole.digits).c_str(), nullptr);
+  const double magnitude =
+      whole.huge ? std::numeric_limits<double>::infinity() : std::strtod(("0" + whole.digits).c_str(), nullptr);
   // 0.0 - 0.0 is +0.0: a negative text that rounds to zero gives zero.
   return whole.negative ? 0.0 - magnitude : magnitude;
 }

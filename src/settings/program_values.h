@@ -12,9 +12,9 @@
 namespace tavik {
 
 struct ProgramValues {
-  Text exchange_folder;  // "Folda" followed by "\Filemk", or as picked; never saved
-  Text backup_folder;    // empty until picked in this run; never saved
-  Text database_folder;  // empty until picked in this run; never saved
+  Text exchange_folder;               // "Folda" followed by "\Filemk", or as picked; never saved
+  Text backup_folder;                 // empty until picked in this run; never saved
+  Text database_folder;               // empty until picked in this run; never saved
   std::int32_t tick_interval = 1000;  // milliseconds, as stored
 };
 
@@ -26,8 +26,7 @@ inline constexpr std::int32_t kMaxTickInterval = 60000;
 // A tick interval brought into kMinTickInterval..kMaxTickInterval. Any
 // whole number works, also one beyond the signed 32-bit range (it goes to
 // the bound on its side).
-template <typename Integer,
-          std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>, int> = 0>
+template <typename Integer, std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>, int> = 0>
 constexpr std::int32_t ClampTickInterval(Integer value) {
   if (value < Integer{0}) return kMinTickInterval;
   using Wide = std::make_unsigned_t<Integer>;

@@ -27,12 +27,10 @@ class SettingsStore {
   virtual ~SettingsStore() = default;
   // The stored text, or `default_value` when the application, section or
   // key is absent; creates nothing.
-  virtual Text ReadSetting(TextView application, TextView section, TextView key,
-                           TextView default_value) = 0;
+  virtual Text ReadSetting(TextView application, TextView section, TextView key, TextView default_value) = 0;
   // Stores the text, creating application and section as needed. False
   // when the store could not be written.
-  virtual bool WriteSetting(TextView application, TextView section, TextView key,
-                            TextView value) = 0;
+  virtual bool WriteSetting(TextView application, TextView section, TextView key, TextView value) = 0;
 };
 
 #ifdef _WIN32

@@ -12,9 +12,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <string_view>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/handles_win32.h"
@@ -29,12 +29,11 @@ const wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
 
 class RegistrySettingsStore final : public SettingsStore {
  public:
-  Text ReadSetting(TextView application, TextView section, TextView key,
-                   TextView default_value) override {
+  Text ReadSetting(TextView application, TextView section, TextView key, TextView default_value) override {
     if (!Addressable(application, section, key)) return Text(default_value);
     RegistryKey handle;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE,
-                      handle.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, handle.put()) !=
+        ERROR_SUCCESS) {
       return Text(default_value);
     }
     std::optional<Text> stored = QueryText(handle.get(), ToWideString(key));
@@ -94,8 +93,6 @@ class RegistrySettingsStore final : public SettingsStore {
 
 }  // namespace
 
-std::unique_ptr<SettingsStore> MakeRegistrySettingsStore() {
-  return std::make_unique<RegistrySettingsStore>();
-}
+std::unique_ptr<SettingsStore> MakeRegistrySettingsStore() { return std::make_unique<RegistrySettingsStore>(); }
 
 }  // namespace tavik

@@ -24,20 +24,21 @@ namespace {
 using test::U;
 using test::Utf8;
 
-constexpr UINT kMarker = WM_APP + 1;      // sets `settled`: what was posted before has been handled
+constexpr UINT kMarker = WM_APP + 1;       // sets `settled`: what was posted before has been handled
 constexpr UINT kInputMethod = WM_APP + 2;  // 1 when the window in lparam has an input context
 
 class DialogsTest : public testing::Test {
  public:
   void SetUp() override {
-    WNDCLASSW owner_class{0, &DialogsTest::OwnerProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
-                          L"TavikDialogsTestOwner"};
+    WNDCLASSW owner_class{0,       &DialogsTest::OwnerProc, 0, 0, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, L"TavikDialogsTestOwner"};
     RegisterClassW(&owner_class);
     owner = CreateWindowExW(0, L"TavikDialogsTestOwner", L"TavikFM", WS_OVERLAPPEDWINDOW, 40, 40, 280, 140, nullptr,
                             nullptr, nullptr, nullptr);
     current = this;
     SetTimer(owner, 1, 40, nullptr);
-    for (const char16_t* folder : {u"Filemk", u"Filemk\\sub1", u"Filemk\\sub2", u"Filemk\\sub2\\deeper"}) test::MakeFolder(root / folder);
+    for (const char16_t* folder : {u"Filemk", u"Filemk\\sub1", u"Filemk\\sub2", u"Filemk\\sub2\\deeper"})
+      test::MakeFolder(root / folder);
     values.exchange_folder = root / u"Filemk";
     store.WriteSetting(kProgramTitle, kSettingsSection, kKeyKosinTime, u"777");
   }
@@ -89,7 +90,8 @@ TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodAndTheCloseBoxCancels)
     EXPECT_EQ(test::TextOf(dialog), "設定");
     EXPECT_EQ(test::TextOf(dialog, kIdExchangeFolderBox), Utf8(values.exchange_folder));
     EXPECT_EQ(test::TextOf(dialog, kIdIntervalBox) + test::TextOf(dialog, kIdBackupFolderBox) +
-                  test::TextOf(dialog, kIdDatabaseFolderBox), "1000");
+                  test::TextOf(dialog, kIdDatabaseFolderBox),
+              "1000");
     EXPECT_FALSE(IsWindowEnabled(owner)) << "modal";
     for (int id : {kIdExchangeFolderBox, kIdIntervalBox, kIdBackupFolderBox}) {
       const bool has = SendMessageW(owner, kInputMethod, 0, reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != 0;
@@ -103,7 +105,12 @@ TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodAndTheCloseBoxCancels)
 }
 
 // `stored`: "KosinTime" after OK; `timer`: the intervals the main window's timer was given.
-struct OkRow { const char* name; const wchar_t* typed; bool store_fails; const char *stored, *timer, *message; };
+struct OkRow {
+  const char* name;
+  const wchar_t* typed;
+  bool store_fails;
+  const char *stored, *timer, *message;
+};
 const OkRow kOkRows[] = {
     {"150 stores 300 and sets the timer", L"150", false, "300", "300", ""},
     {"a failed KosinTime write still sets the timer", L"2000", true, "777", "2000", ""},
@@ -134,11 +141,19 @@ TEST_P(OptionsOk, StoresAndAppliesTheTypedInterval) {
 INSTANTIATE_TEST_SUITE_P(Options, OptionsOk, testing::ValuesIn(kOkRows), test::RowName<OkRow>);
 
 // `focused`: the control clicked first, which the keys go to; `stored`: "KosinTime" after the keys.
-struct KeyRow { const char* name; int focused; std::vector<WPARAM> keys; const char* stored; };
+struct KeyRow {
+  const char* name;
+  int focused;
+  std::vector<WPARAM> keys;
+  const char* stored;
+};
 const KeyRow kKeyRows[] = {
     {"Enter in the interval box presses neither button", kIdIntervalBox, {VK_RETURN}, "777"},
     {"Escape in the interval box presses neither button", kIdIntervalBox, {VK_ESCAPE}, "777"},
-    {"Tab twice from the exchange folder box reaches OK, which Enter presses", kIdExchangeFolderBox, {VK_TAB, VK_TAB}, "4000"},
+    {"Tab twice from the exchange folder box reaches OK, which Enter presses",
+     kIdExchangeFolderBox,
+     {VK_TAB, VK_TAB},
+     "4000"},
 };
 
 class OptionsKeys : public DialogsTest, public testing::WithParamInterface<KeyRow> {};
@@ -221,7 +236,8 @@ const PickerRow kPickerRows[] = {
        });
      },
      kIdFolderPickerOk, "C:\\"},
-    {"a drive that cannot be read sends the list back and leaves the tree", kIdExchangeFolderBrowse, kIdExchangeFolderBox,
+    {"a drive that cannot be read sends the list back and leaves the tree", kIdExchangeFolderBrowse,
+     kIdExchangeFolderBox,
      [](DialogsTest& t, HWND picker, HWND tree) {
        const std::vector<std::string> before = Entries(tree);
        PickDrive(picker, 'q');
@@ -269,12 +285,17 @@ std::string ShortcutTarget(const Text& file) {
       SUCCEEDED(persist->Load(WideCStr(file), STGM_READ))) {
     link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
   }
-  for (IUnknown* used : {static_cast<IUnknown*>(persist), static_cast<IUnknown*>(link)}) if (used) used->Release();
+  for (IUnknown* used : {static_cast<IUnknown*>(persist), static_cast<IUnknown*>(link)})
+    if (used) used->Release();
   CoUninitialize();
   return Utf8(TextFromWide(path));
 }
 
-struct ShortcutRow { const char* name; std::function<bool(const Text& shortcut)> save; bool saved; };
+struct ShortcutRow {
+  const char* name;
+  std::function<bool(const Text& shortcut)> save;
+  bool saved;
+};
 const ShortcutRow kShortcutRows[] = {
     {"a second save writes it again",
      [](const Text&) { return SaveStartupShortcut(u"C:\\x"), SaveStartupShortcut(ExecutableFolder()); }, true},

@@ -10,8 +10,8 @@
 #include "app/resource.h"
 #include "common/wide_text_win32.h"
 #include "dialogs/dialogs_win32gui.h"
-#include "patient_file_writer.h"
 #include "intake/patient_store.h"
+#include "patient_file_writer.h"
 #include "support/test_support.h"
 #include "support/window_support_win32.h"
 
@@ -31,7 +31,9 @@ class RecordingShell final : public DesktopShell, public PatientStore {
     Lock lock(mutex_);
     const bool done = action == NIM_ADD ? !up_ && refusals-- <= 0 : up_;
     if (done) up_ = action != NIM_DELETE;
-    Note(std::string(action == NIM_ADD ? "NIM_ADD" : action == NIM_MODIFY ? "NIM_MODIFY" : "NIM_DELETE") +
+    Note(std::string(action == NIM_ADD      ? "NIM_ADD"
+                     : action == NIM_MODIFY ? "NIM_MODIFY"
+                                            : "NIM_DELETE") +
          (done ? "" : " refused"));
     record_ = record;
     return done;
@@ -123,7 +125,14 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
 }
 
 // `log`: what the shell was asked; "help" for the program folder's help file.
-struct InputRow { const char* name; UINT message; WPARAM wparam; LPARAM lparam; const char* log; bool shown; };
+struct InputRow {
+  const char* name;
+  UINT message;
+  WPARAM wparam;
+  LPARAM lparam;
+  const char* log;
+  bool shown;
+};
 const InputRow kInputRows[] = {
     {"a tray double click shows the window", WM_MBUTTONDOWN, 1, WM_LBUTTONDBLCLK, "", true},
     {"a tray right press opens the tray menu", WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN,
@@ -146,13 +155,17 @@ TEST_P(MainWindowInput, ReachesTheHiddenWindow) {
 INSTANTIATE_TEST_SUITE_P(Tray, MainWindowInput, testing::ValuesIn(kInputRows), test::RowName<InputRow>);
 
 const auto kLogoff = static_cast<LPARAM>(ENDSESSION_LOGOFF);
-struct ExitRow { const char* name; std::function<void(HWND, RecordingShell&)> close; };
+struct ExitRow {
+  const char* name;
+  std::function<void(HWND, RecordingShell&)> close;
+};
 const ExitRow kExitRows[] = {
     {"the menu bar's exit", [](HWND w, RecordingShell&) { SendMessageW(w, WM_COMMAND, IDM_EXIT, 0); }},
     {"the tray menu's exit",
      [](HWND w, RecordingShell& s) { s.choice = IDM_EXIT, SendMessageW(w, WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN); }},
     {"the close box", [](HWND w, RecordingShell&) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-    {"logging off", [](HWND w, RecordingShell&) {
+    {"logging off",
+     [](HWND w, RecordingShell&) {
        if (SendMessageW(w, WM_QUERYENDSESSION, 0, kLogoff)) SendMessageW(w, WM_ENDSESSION, TRUE, kLogoff);
      }},
     {"WM_CLOSE from outside", [](HWND w, RecordingShell&) { PostMessageW(w, WM_CLOSE, 0, 0); }},
@@ -238,8 +251,8 @@ class ProgramTest : public testing::Test {
     startup.cb = sizeof startup;
     std::wstring line = L"\"" + ToWideString(app) + L"\\tavikFM.exe\"";
     started.emplace_back();
-    EXPECT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &started.back()));
+    EXPECT_TRUE(
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started.back()));
     return started.back();
   }
   void WriteViewerFile(int chart) {  // a file still being written waits for a later tick
@@ -295,14 +308,17 @@ TEST_F(ProgramTest, StoresTheViewersFilesRefusesASecondCopyAndEndsOnWMCloseFromO
   EXPECT_EQ(Visible(), "0");
 }
 
-struct DegradedRow { const char* name; std::function<void(ProgramTest&)> arrange; const char* message; };
+struct DegradedRow {
+  const char* name;
+  std::function<void(ProgramTest&)> arrange;
+  const char* message;
+};
 const DegradedRow kDegradedRows[] = {
     {"a missing exchange folder", [](ProgramTest& t) { RemoveDirectoryW(WideCStr(t.exchange)); },
      "データ交信フォルダが見つかりません。TavikViewの設定を確かめて下さい。"},
     {"a missing database file", [](ProgramTest& t) { DeleteFileW(WideCStr(t.app + u"\\tavik.fp5")); },
      "ﾌｧｲﾙﾒｰｶｰのﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙが見つかりません"},
-    {"a KosinTime that is no number",
-     [](ProgramTest&) { ProgramTest::Write(L"TavikFM", L"KosinTime", u"abc"); },
+    {"a KosinTime that is no number", [](ProgramTest&) { ProgramTest::Write(L"TavikFM", L"KosinTime", u"abc"); },
      "ｴﾗｰ: '13' - 型が一致しません。."},
 };
 

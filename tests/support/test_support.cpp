@@ -166,8 +166,7 @@ Text MemorySettingsStore::Name(TextView application, TextView section, TextView 
   return name;
 }
 
-Text MemorySettingsStore::ReadSetting(TextView application, TextView section, TextView key,
-                                      TextView default_value) {
+Text MemorySettingsStore::ReadSetting(TextView application, TextView section, TextView key, TextView default_value) {
   const auto found = entries_.find(Name(application, section, key));
   return found != entries_.end() ? found->second : Text(default_value);
 }

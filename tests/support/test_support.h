@@ -89,7 +89,7 @@ class MemorySettingsStore final : public SettingsStore {
   Text ReadSetting(TextView application, TextView section, TextView key, TextView default_value) override;
   bool WriteSetting(TextView application, TextView section, TextView key, TextView value) override;
   std::optional<Text> Stored(TextView application, TextView key) const;  // under "Settings"
-  bool fail_writes = false;  // WriteSetting fails and stores nothing
+  bool fail_writes = false;                                              // WriteSetting fails and stores nothing
 
  private:
   static Text Name(TextView application, TextView section, TextView key);
