@@ -14,7 +14,7 @@ packages=(
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql sqlite3
   libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386
   postgresql libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
   zip unzip jq
 )
 SUDO=""

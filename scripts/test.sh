@@ -7,8 +7,9 @@
 #     benchmark program once with its smallest sizes (one test each),
 #  5. runs each Windows flavour's tests under Wine (code page 932): x64, and
 #     x86 where this kernel runs 32-bit programs,
-#  6. builds the release package and checks what it holds (one test),
-#  7. prints each test program's counts, each flavour's, how long each phase
+#  6. checks the house style: formatting and clang-tidy (three tests),
+#  7. builds the release package and checks what it holds (one test),
+#  8. prints each test program's counts, each flavour's, how long each phase
 #     took, and a last line "tests: N passed, N failed, N skipped".
 # A failed test fails the command, and so does a skipped one.
 #
@@ -263,6 +264,31 @@ for flavour in windows-x64 windows-x86; do
   export TAVIK_WINEPREFIX="$work/wine-$flavour"
   run_flavour $flavour build/$flavour --repeat after-timeout:2
 done
+
+# The house style, each check one test: the layout of every C++ source
+# (.clang-format), and clang-tidy's checks (.clang-tidy) over the portable
+# sources as built natively and the Windows sources as mingw-w64 builds them.
+echo "== house style"
+started=$SECONDS
+sp=0 sf=0
+style_check() {  # name, then the command
+  local name="$1"
+  shift
+  if "$@" >"$logs/style-$name.log" 2>&1; then
+    sp=$((sp + 1))
+  else
+    sf=$((sf + 1))
+    failures+=("style: $name (build/test-logs/style-$name.log)")
+    head -n 20 "$logs/style-$name.log"
+  fi
+}
+style_check format tools/format.sh --check
+style_check tidy-portable tools/tidy.sh build/linux
+style_check tidy-windows tools/tidy.sh --mingw build/windows-x64
+passed=$((passed + sp)) failed=$((failed + sf))
+phase_times+=("house style $((SECONDS - started)) s")
+flavour_lines+=("house style: $sp passed, $sf failed")
+echo "${flavour_lines[-1]}"
 
 echo "== release package"
 started=$SECONDS

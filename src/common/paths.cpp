@@ -85,7 +85,7 @@ std::vector<Text> FolderChain(TextView path) {
 }
 
 Text FolderDisplayName(TextView path) {
-  const Text p = NormalisedFolderPath(path);
+  Text p = NormalisedFolderPath(path);
   if (p.size() <= RootLength(p)) return p;
   const std::size_t last = p.rfind(u'\\');
   return last == Text::npos ? p : p.substr(last + 1);

@@ -35,6 +35,7 @@ Conversion Convert(iconv_t cd, const unsigned char* in, std::size_t len, char16_
 
 std::unique_ptr<AnsiDecoder::Tables> BuildAnsiTables() {
   iconv_t cd = iconv_open("UTF-16LE", "CP932");
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     throw std::runtime_error("iconv has no CP932 converter");
   }

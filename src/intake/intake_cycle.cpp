@@ -26,7 +26,9 @@ IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
   IntakeReport report;
   // Without a folder the listings would run in the current drive's root.
   if (exchange_folder.empty()) return report;
-  const Text folder = exchange_folder;  // a change during the tick counts from the next one
+  // A copy: a change of the exchange folder during the tick (the options
+  // dialog runs beside it) counts from the next tick on.
+  const Text folder = exchange_folder;  // NOLINT(performance-unnecessary-copy-initialization)
   // One snapshot per tick: each listed file is handled at most once, and
   // files that arrive meanwhile wait for the next tick.
   std::vector<Text> names;
@@ -85,7 +87,8 @@ IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& databas
 
 void IntakeCycle::RotateBackups(const Text& exchange_folder) {
   if (exchange_folder.empty()) return;
-  const Text folder = exchange_folder;
+  // A copy, as a tick takes it: the rotation works in one folder to its end.
+  const Text folder = exchange_folder;  // NOLINT(performance-unnecessary-copy-initialization)
   for (const Text& name : file_system_.List(folder, u"*.bk2")) {
     file_system_.Delete(JoinPath(folder, name));
   }

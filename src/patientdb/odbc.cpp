@@ -101,6 +101,8 @@ short Statement::RunChecked(const char* operation, Call call) {
 
 short Statement::SetAttribute(const char* operation, int attribute, unsigned long value) {
   return Run(operation, [&] {
+    // ODBC passes a whole-number attribute in the pointer argument.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     return SQLSetStmtAttr(handle_.get(), attribute, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), 0);
   });
 }
