@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
   cmake make g++ ccache pkg-config
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 wine32:i386 xvfb xauth x11-utils imagemagick fonts-noto-cjk locales
+  wine wine64 wine32:i386 xvfb xauth x11-utils imagemagick fonts-noto-cjk fonts-ipafont-gothic fonts-wine locales
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql sqlite3
   libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386
   postgresql libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -134,6 +134,20 @@ start() {
     env -u WINEPATH wineboot -i >"$run/wineboot.log" 2>&1 || true
     wineserver -w || true
   fi
+  # The windows as in docs/: unmanaged, so that Wine draws their frames and
+  # titles itself and they show whole on a display without a window manager
+  # (the demo's own Xvfb); IPAPGothic in place of "ＭＳ Ｐゴシック" and
+  # Marlett for the caption buttons, as tools/screenshots.sh has them.
+  if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf /usr/share/wine/fonts/marlett.ttf \
+      "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    {
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    } >"$run/reg-look.log" 2>&1 || true
+    wineserver -w || true
+  fi
 
   # The program folder: the exe and the database file beside it.
   mkdir -p "$run/app" "$run/data/Filemk" "$run/odbc"

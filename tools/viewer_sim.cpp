@@ -187,8 +187,16 @@ int main(int argc, char** argv) {
       std::cerr << "viewer_sim: cannot write " << target.string() << "\n";
       return 1;
     }
-    const Text summary = u"Fun=" + (file.fun ? *file.fun : Text(u"(none)")) + u" PID=" + chart + u" PName=" +
-                         file.record.PName + u" PKana=" + file.record.PKana;
+    // The file's first lines as it holds them: the function code (when it
+    // has one), the patient number, the chart number, the name.
+    const Text text = tavik::viewer::PatientFileText(file);
+    Text summary;
+    std::size_t line_start = 0;
+    for (int line = 0; line < 4 && line_start < text.size(); ++line) {
+      const std::size_t line_end = text.find(u"\r\n", line_start);
+      summary += (line > 0 ? u" " : u"") + text.substr(line_start, line_end - line_start);
+      line_start = line_end + 2;
+    }
     std::cout << "wrote " << target.string() << " (" << bytes.size() << " bytes): " << Console(summary) << "\n";
   }
   return 0;
