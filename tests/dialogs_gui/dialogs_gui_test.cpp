@@ -6,12 +6,14 @@
 #include <imm.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <mutex>
 #include <thread>
 
 #include "app/startup_shortcut_win32gui.h"
+#include "common/handles_win32.h"
 #include "common/wide_text_win32.h"
 #include "common/window_win32gui.h"
 #include "dialogs/dialogs_win32gui.h"
@@ -273,20 +275,57 @@ TEST_P(Picker, FillsTheRowsBoxAndValueAndTheNextTickUsesIt) {
 
 INSTANTIATE_TEST_SUITE_P(Picker, Picker, testing::ValuesIn(kPickerRows), test::RowName<PickerRow>);
 
+// The colour drawn at a point of a window.
+COLORREF PixelAt(HWND window, int x, int y) {
+  const WindowDC dc(window);
+  return GetPixel(dc.get(), x, y);
+}
+
+TEST_F(DialogsTest, ThePickerListsDrivesByLetterAndDrawsTheOpenFolderHighlighted) {
+  WithOptions([&](HWND dialog) {
+    test::PostClick(dialog, kIdExchangeFolderBrowse);
+    HWND picker = test::WaitForWindow(kPickerWindowClass);
+    HWND drives = GetDlgItem(picker, kIdDriveList), tree = GetDlgItem(picker, kIdFolderList);
+    // "c:", or "c: [label]" for a fixed drive with a label.
+    for (LRESULT i = 0; i < SendMessageW(drives, CB_GETCOUNT, 0, 0); ++i) {
+      wchar_t text[MAX_PATH] = {};
+      SendMessageW(drives, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      const std::wstring shown(text);
+      EXPECT_TRUE(shown.size() == 2 || (shown.size() > 5 && shown.substr(2, 2) == L" [" && shown.back() == L']'))
+          << Utf8(TextFromWide(text));
+      EXPECT_TRUE(shown[0] >= L'a' && shown[0] <= L'z' && shown[1] == L':') << Utf8(TextFromWide(text));
+    }
+    EXPECT_EQ(SendMessageW(tree, WM_GETFONT, 0, 0), SendMessageW(drives, WM_GETFONT, 0, 0));
+    EXPECT_NE(SendMessageW(tree, WM_GETFONT, 0, 0), 0);
+    // Each entry fits a small icon; the open folder (Filemk) is drawn in
+    // the highlight colour, a subfolder in the window colour.
+    RECT open{}, sub{};
+    const LRESULT selected = SendMessageW(tree, LB_GETCURSEL, 0, 0);
+    SendMessageW(tree, LB_GETITEMRECT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&open));
+    SendMessageW(tree, LB_GETITEMRECT, static_cast<WPARAM>(selected + 1), reinterpret_cast<LPARAM>(&sub));
+    EXPECT_GE(open.bottom - open.top, GetSystemMetrics(SM_CYSMICON) + 2);
+    test::WaitUntil("the open folder drawn highlighted", [&] {
+      return PixelAt(tree, open.right - 3, (open.top + open.bottom) / 2) == GetSysColor(COLOR_HIGHLIGHT) &&
+             PixelAt(tree, sub.right - 3, (sub.top + sub.bottom) / 2) == GetSysColor(COLOR_WINDOW);
+    });
+    test::PostClick(picker, kIdFolderPickerCancel);
+    test::WaitUntil("the picker to close", [&] { return !IsWindow(picker); });
+    test::PostClick(dialog, kIdOptionsCancel);
+  });
+}
+
 // The shortcut's target, read back.
 std::string ShortcutTarget(const Text& file) {
   wchar_t path[MAX_PATH] = {};
-  IShellLinkW* link = nullptr;
-  IPersistFile* persist = nullptr;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
-      SUCCEEDED(persist->Load(WideCStr(file), STGM_READ))) {
-    link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+  {
+    Microsoft::WRL::ComPtr<IShellLinkW> link;
+    Microsoft::WRL::ComPtr<IPersistFile> persist;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) &&
+        SUCCEEDED(link.As(&persist)) && SUCCEEDED(persist->Load(WideCStr(file), STGM_READ))) {
+      link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+    }
   }
-  for (IUnknown* used : {static_cast<IUnknown*>(persist), static_cast<IUnknown*>(link)})
-    if (used) used->Release();
   CoUninitialize();
   return Utf8(TextFromWide(path));
 }
@@ -307,10 +346,9 @@ const ShortcutRow kShortcutRows[] = {
        std::thread([&] {
          CoInitializeEx(nullptr, COINIT_MULTITHREADED);
          saved = SaveStartupShortcut(ExecutableFolder());
-         IShellLinkW* link = nullptr;
-         com_usable = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                                 reinterpret_cast<void**>(&link)));
-         if (link != nullptr) link->Release();
+         Microsoft::WRL::ComPtr<IShellLinkW> link;
+         com_usable = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)));
+         link.Reset();
          CoUninitialize();
        }).join();
        return saved && com_usable;
