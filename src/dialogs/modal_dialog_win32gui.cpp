@@ -132,7 +132,7 @@ LRESULT ModalDialog::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     }
     default:
       if (OnMessage(message, wparam, lparam, result)) return result;
-      return DefWindowProcW(window_, message, wparam, lparam);
+      return DefWindowProcW(hwnd, message, wparam, lparam);
   }
 }
 
