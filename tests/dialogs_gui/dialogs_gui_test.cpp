@@ -32,6 +32,8 @@ constexpr UINT kInputMethod = WM_APP + 2;  // 1 when the window in lparam has an
 class DialogsTest : public testing::Test {
  public:
   void SetUp() override {
+    MSG quit;  // what ended an earlier test's modal loop
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     WNDCLASSW owner_class{0,       &DialogsTest::OwnerProc, 0, 0, nullptr, nullptr, nullptr, nullptr,
                           nullptr, L"TavikDialogsTestOwner"};
     RegisterClassW(&owner_class);
@@ -104,6 +106,14 @@ TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodAndTheCloseBoxCancels)
   });
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_EQ(Stored() + timer, "777");
+}
+
+TEST_F(DialogsTest, AQuitMessageEndsTheDialogAndStaysForTheOuterLoop) {
+  const DWORD thread = GetCurrentThreadId();
+  WithOptions([&](HWND) { PostThreadMessageW(thread, WM_QUIT, 7, 0); });
+  MSG quit{};
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 7u);
 }
 
 // `stored`: "KosinTime" after OK; `timer`: the intervals the main window's timer was given.
@@ -281,7 +291,7 @@ COLORREF PixelAt(HWND window, int x, int y) {
   return GetPixel(dc.get(), x, y);
 }
 
-TEST_F(DialogsTest, ThePickerListsDrivesByLetterAndDrawsTheOpenFolderHighlighted) {
+TEST_F(DialogsTest, ThePickerListsDrivesByLetterAndIsDrawnWithTheOpenFolderHighlighted) {
   WithOptions([&](HWND dialog) {
     test::PostClick(dialog, kIdExchangeFolderBrowse);
     HWND picker = test::WaitForWindow(kPickerWindowClass);
@@ -304,8 +314,9 @@ TEST_F(DialogsTest, ThePickerListsDrivesByLetterAndDrawsTheOpenFolderHighlighted
     SendMessageW(tree, LB_GETITEMRECT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&open));
     SendMessageW(tree, LB_GETITEMRECT, static_cast<WPARAM>(selected + 1), reinterpret_cast<LPARAM>(&sub));
     EXPECT_GE(open.bottom - open.top, GetSystemMetrics(SM_CYSMICON) + 2);
-    test::WaitUntil("the open folder drawn highlighted", [&] {
-      return PixelAt(tree, open.right - 3, (open.top + open.bottom) / 2) == GetSysColor(COLOR_HIGHLIGHT) &&
+    test::WaitUntil("the dialog and the open folder drawn", [&] {
+      return PixelAt(picker, 4, 4) == GetSysColor(COLOR_BTNFACE) &&
+             PixelAt(tree, open.right - 3, (open.top + open.bottom) / 2) == GetSysColor(COLOR_HIGHLIGHT) &&
              PixelAt(tree, sub.right - 3, (sub.top + sub.bottom) / 2) == GetSysColor(COLOR_WINDOW);
     });
     test::PostClick(picker, kIdFolderPickerCancel);

@@ -225,6 +225,8 @@ TEST_F(MainWindowTest, ClosingTheWindowWhileADialogIsOpenEndsBoth) {
   test::WaitUntil("the window to go", [&] { return !IsWindow(main); });
   EXPECT_EQ(Utf8(store.Stored(kProgramTitle, kKeyVisible).value_or(u"")), "0");
   EXPECT_EQ(shell.log(), "NIM_ADD / " + Opened() + " / NIM_DELETE");
+  MSG quit;
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program's own loop ends too";
 }
 
 // tavikFM.exe from outside: a program folder and a viewer folder of its own.

@@ -99,8 +99,6 @@ void WhileOpen(const std::function<void()>& open, const std::function<void()>& d
   open();
   returned = true;
   driver.join();
-  MSG quit;  // a WM_QUIT that ended the modal loop is not the next test's
-  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 }  // namespace tavik::test

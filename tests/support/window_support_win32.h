@@ -26,7 +26,8 @@ std::string AnswerMessageBox(HWND box);  // its text; OK pressed
 // Runs `open` on this thread (it returns when its modal loop has ended)
 // while `drive` works the windows from a second thread. When `drive` is
 // done, or stopped short by a failure, what it left open is closed; a
-// modal loop that does not end then is ended with WM_QUIT.
+// modal loop that does not end then is ended with WM_QUIT, which the
+// next test's set-up takes off the queue.
 void WhileOpen(const std::function<void()>& open, const std::function<void()>& drive);
 
 }  // namespace tavik::test
