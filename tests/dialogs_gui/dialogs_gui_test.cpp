@@ -9,6 +9,7 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <cctype>
 #include <mutex>
 #include <thread>
 
@@ -88,9 +89,18 @@ class DialogsTest : public testing::Test {
   Text tick_folder;
 };
 
-TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodAndTheCloseBoxCancels) {
+// The centre of a window on the screen, as "x,y".
+std::string Centre(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return std::to_string((r.left + r.right) / 2) + "," + std::to_string((r.top + r.bottom) / 2);
+}
+
+TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodCentredOnTheOwnerAndTheCloseBoxCancels) {
   values.backup_folder = root.path();
+  SetWindowPos(owner, nullptr, 300, 300, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
   WithOptions([&](HWND dialog) {
+    EXPECT_EQ(Centre(dialog), Centre(owner));
     EXPECT_EQ(test::TextOf(dialog), "設定");
     EXPECT_EQ(test::TextOf(dialog, kIdExchangeFolderBox), Utf8(values.exchange_folder));
     EXPECT_EQ(test::TextOf(dialog, kIdIntervalBox) + test::TextOf(dialog, kIdBackupFolderBox) +
@@ -271,6 +281,8 @@ TEST_P(Picker, FillsTheRowsBoxAndValueAndTheNextTickUsesIt) {
     test::PostClick(dialog, row.browse);
     HWND picker = test::WaitForWindow(kPickerWindowClass);
     EXPECT_EQ(GetWindow(picker, GW_OWNER), dialog);
+    // The drive list shows the tree's drive, "c:" for "C:\\".
+    EXPECT_EQ(test::TextOf(picker, kIdDriveList)[0], std::tolower(Entries(GetDlgItem(picker, kIdFolderList)).at(0)[0]));
     if (row.act) row.act(*this, picker, GetDlgItem(picker, kIdFolderList));
     test::PostClick(picker, row.button);
     test::WaitUntil("the picker to close", [&] { return !IsWindow(picker); });
