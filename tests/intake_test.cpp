@@ -60,9 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeRow{"the lowest trail byte", "\x81\x40", "\u3000"},
                       DecodeRow{"the highest trail byte", "\x81\xFC", "◯"},
                       DecodeRow{"a lead byte before a line end keeps the line end", "\x82\r\nA", "\uFFFD\r\nA"},
-                      DecodeRow{"a lead byte before a comma keeps the comma", "\x82,A", "\uFFFD,A"},
-                      DecodeRow{"a lead byte before DEL keeps DEL", std::string("\x82\x7F", 2), "\uFFFD\x7F"},
-                      DecodeRow{"a lead byte at the end becomes one replacement", "A\x82", "A\uFFFD"},
                       DecodeRow{"a pair without a character becomes one replacement", "\x85\x40Z", "\uFFFDZ"}),
     test::RowName<DecodeRow>);
 
@@ -113,17 +110,11 @@ INSTANTIATE_TEST_SUITE_P(
     ExchangeFile, Items,
     ::testing::Values(ItemsRow{"commas and line ends of every kind separate items", "a,b\r\nc\nd\re", "a|b|c|d|e"},
                       ItemsRow{"blanks around an unquoted item are dropped", " \t a b \t,c", "a b|c"},
-                      ItemsRow{"a quote inside an unquoted item stays", "a\"b\",c", "a\"b\"|c"},
                       ItemsRow{"a quoted item keeps commas blanks and line ends", "\" x, y\r\nz \",w", " x, y\r\nz |w"},
-                      ItemsRow{"what follows a closing quote is dropped up to the comma", "\"q\" junk,z", "q|z"},
                       ItemsRow{"a quoted item may end in a comma", "\"x,\",y", "x,|y"},
                       ItemsRow{"what follows a closing quote is dropped up to the line end", "\"q\"junk\r\nz", "q|z"},
-                      ItemsRow{"blanks before an opening quote are skipped", "  \"q\",z", "q|z"},
                       ItemsRow{"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
-                      ItemsRow{"an empty line is an empty item", "a\r\n\r\nb", "a||b"},
                       ItemsRow{"an item of blanks is empty", "a, ,b", "a||b"},
-                      ItemsRow{"an empty quoted item is empty", "\"\",b", "|b"},
-                      ItemsRow{"an empty text has no items", "", ""},
                       ItemsRow{"positions count characters", "山田,\"東京, 港\"", "山田|東京, 港"}),
     test::RowName<ItemsRow>);
 
@@ -165,9 +156,6 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"Fun with one separator loses the first letter", "Fun=REGIST", "Fun=EGIST;"},
         KeyRow{"PID loses its quotes", "PID=\"0042\"", "PID=0042;"},
         KeyRow{"PID loses one quote at each end only", "PID=\"\"a\"b\"\"", "PID=\"a\"b\";"},
-        KeyRow{"a PID of one quote is empty", "PName=x\nPID=\"", "PName=x;"},
-        KeyRow{"PID keeps a quote inside", "PID=a\"b", "PID=a\"b;"},
-        KeyRow{"PAddr loses its quotes", "PAddr=\"東京都港区\"", "PAddr=東京都港区;"},
         KeyRow{"PAddr loses a trailing quote alone", "PAddr=港区\"", "PAddr=港区;"},
         KeyRow{"PBDat starts at the eighth character and keeps its quotes", "PBDate=\"1950\"", "PBDat=\"1950\";"},
         KeyRow{"the keys ending in an equals sign start at the sixth character and keep their quotes",
@@ -178,7 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
                "PInf6=\"f\"\nPInf7=\"g\"\nPInf8=\"h\"\nIName=\"医院\"",
                "PName=\"山田 太郎\";PKana=\"ﾔ\";PInf1=\"a\";PInf2=\"b\";PInf3=\"c\";PInf4=\"d\";PInf5=\"e\";"
                "PInf6=\"f\";PInf7=\"g\";PInf8=\"h\";IName=\"医院\";"},
-        KeyRow{"the characters between key and value are not looked at", "PKana:ﾔﾏ", "PKana=ﾔﾏ;"},
         KeyRow{"a five character prefix includes its equals sign", "PTel:03", ""},
         KeyRow{"a key alone gives an empty value", "PName=x\nPName\nPID=1\nPID\nFun=xR\nFun", ""},
         KeyRow{"items that match no key set nothing", "PI\nPInf9=x\npid=1\nPNO=1\nx PID=1", ""}),
@@ -221,25 +208,17 @@ class Wildcards : public ::testing::TestWithParam<WildcardRow> {};
 
 TEST_P(Wildcards, MatchAsOnWindows) { EXPECT_EQ(WildcardMatch(GetParam().pattern, GetParam().file), GetParam().match); }
 
-INSTANTIATE_TEST_SUITE_P(
-    FileSystem, Wildcards,
-    ::testing::Values(WildcardRow{"a star matches any name before the extension", u"*.fmr", u"0042.fmr", true},
-                      WildcardRow{"a star matches an empty run", u"*.fmr", u".fmr", true},
-                      WildcardRow{"letters match without regard to case", u"*.fmr", u"A.FmR", true},
-                      WildcardRow{"full width letters match without regard to case", u"\uFF41\uFF5A*", u"\uFF21\uFF3Ax",
-                                  true},
-                      WildcardRow{"a longer extension does not match", u"*.fmr", u"x.fmrx", false},
-                      WildcardRow{"another extension does not match", u"*.fmr", u"x.req", false},
-                      WildcardRow{"a question mark takes one character", u"a?c", u"abc", true},
-                      WildcardRow{"a question mark needs a character", u"a?c", u"ac", false},
-                      WildcardRow{"a star backtracks", u"*a*b", u"xaybzb", true},
-                      WildcardRow{"a plain name matches itself", u"x.bak", u"X.BAK", true},
-                      WildcardRow{"stars at the end match nothing more", u"x**", u"x", true},
-                      WildcardRow{"Japanese names match", u"*.req", u"山田.req", true},
-                      WildcardRow{"a pattern ends where its view ends", TextView(u"x*", 1), u"xy", false},
-                      WildcardRow{"a pattern ends before a question mark outside it", TextView(u"x?", 1), u"xy", false},
-                      WildcardRow{"a pattern ends before a star outside it", TextView(u"x*", 1), u"x", true}),
-    test::RowName<WildcardRow>);
+const WildcardRow kWildcardRows[] = {
+    {"a star matches an empty run", u"*.fmr", u".fmr", true},
+    {"full width letters match without regard to case", u"\uFF41\uFF5A*", u"\uFF21\uFF3Ax", true},
+    {"a question mark takes one character", u"a?c", u"abc", true},
+    {"a star backtracks", u"*a*b", u"xaybzb", true},
+    {"stars at the end match nothing more", u"x**", u"x", true},
+    {"a pattern ends before a question mark outside it", TextView(u"x?", 1), u"xy", false},
+    {"a pattern ends before a star outside it", TextView(u"x*", 1), u"x", true},
+};
+
+INSTANTIATE_TEST_SUITE_P(FileSystem, Wildcards, ::testing::ValuesIn(kWildcardRows), test::RowName<WildcardRow>);
 
 class PlatformFiles : public ::testing::Test {
  protected:

@@ -55,38 +55,24 @@ TEST_P(Int32Conversion, GivesTheRoundedValueOrTheError) {
   EXPECT_EQ(RoundedNumber(U(GetParam().text.c_str())).has_value(), GetParam().error != kTypeMismatch);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Number, Int32Conversion,
-    ::testing::Values(ConversionRow{"plain digits", "1000", 1000, kFits},
-                      ConversionRow{"a minus sign", "-5", -5, kFits}, ConversionRow{"a plus sign", "+5", 5, kFits},
-                      ConversionRow{"blanks tabs and full width blanks around", "\t\u3000 12 \u3000", 12, kFits},
-                      ConversionRow{"group separators between digits, sizes unchecked", "1,00,0", 1000, kFits},
-                      ConversionRow{"group separators before a decimal part", "1,234.5", 1234, kFits},
-                      ConversionRow{"leading zeros", "0000000000000000000000000042", 42, kFits},
-                      ConversionRow{"a half goes down to the even neighbour", "1000.5", 1000, kFits},
-                      ConversionRow{"a half goes up to the even neighbour", "1001.5", 1002, kFits},
-                      ConversionRow{"a negative half goes to the even neighbour", "-2.5", -2, kFits},
-                      ConversionRow{"a negative odd half goes away from zero", "-3.5", -4, kFits},
-                      ConversionRow{"a half of zero stays zero", "0.5", 0, kFits},
-                      ConversionRow{"more than a half goes up", "2.5000000000000000001", 3, kFits},
-                      ConversionRow{"less than a half goes down", "2.4999999999999999999", 2, kFits},
-                      ConversionRow{"a decimal point without digits", "7.", 7, kFits},
-                      ConversionRow{"a decimal part without integer digits", "-.6", -1, kFits},
-                      ConversionRow{"an exponent", "1.5E+2", 150, kFits},
-                      ConversionRow{"an exponent with leading zeros", "1e0003", 1000, kFits},
-                      ConversionRow{"a negative exponent that halves", "25e-1", 2, kFits},
-                      ConversionRow{"a negative exponent past a half", "35e-1", 4, kFits},
-                      ConversionRow{"a tiny value", "1e-999", 0, kFits}, ConversionRow{"minus zero", "-0.4", 0, kFits},
-                      ConversionRow{"the largest 32 bit value", "2147483647", 2147483647, kFits},
-                      ConversionRow{"the smallest 32 bit value", "-2147483648", -2147483648LL, kFits},
-                      ConversionRow{"the smallest value reached by rounding to even", "-2147483648.5", -2147483648LL,
-                                    kFits},
-                      ConversionRow{"a half above the largest value overflows", "2147483647.5", 0, kOverflow},
-                      ConversionRow{"one below the smallest value overflows", "-2147483649", 0, kOverflow},
-                      ConversionRow{"twenty digits overflow", "99999999999999999999", 0, kOverflow},
-                      ConversionRow{"a huge exponent overflows", "1e99999999999999999999999", 0, kOverflow},
-                      ConversionRow{"a tiny exponent gives zero", "1e-99999999999999999999999", 0, kFits}),
-    test::RowName<ConversionRow>);
+const ConversionRow kConversionRows[] = {
+    {"blanks tabs and full width blanks around", "\t\u3000 12 \u3000", 12, kFits},
+    {"group separators between digits, sizes unchecked", "1,00,0", 1000, kFits},
+    {"a half goes down to the even neighbour", "1000.5", 1000, kFits},
+    {"a half goes up to the even neighbour", "1001.5", 1002, kFits},
+    {"a negative odd half goes away from zero", "-3.5", -4, kFits},
+    {"more than a half goes up", "2.5000000000000000001", 3, kFits},
+    {"a decimal part without integer digits", "-.6", -1, kFits},
+    {"a negative exponent past a half", "35e-1", 4, kFits},
+    {"the largest 32 bit value", "2147483647", 2147483647, kFits},
+    {"the smallest value reached by rounding to even", "-2147483648.5", -2147483648LL, kFits},
+    {"a half above the largest value overflows", "2147483647.5", 0, kOverflow},
+    {"one below the smallest value overflows", "-2147483649", 0, kOverflow},
+    {"a huge exponent overflows", "1e99999999999999999999999", 0, kOverflow},
+    {"a tiny exponent gives zero", "1e-99999999999999999999999", 0, kFits},
+};
+
+INSTANTIATE_TEST_SUITE_P(Number, Int32Conversion, ::testing::ValuesIn(kConversionRows), test::RowName<ConversionRow>);
 
 // Blanks alone, letters, prefixes and signs of other notations, signs,
 // separators and points out of place, other digits and blanks.
@@ -142,24 +128,16 @@ class TickInterval : public ::testing::TestWithParam<IntervalRow> {};
 
 TEST_P(TickInterval, IsRoundedThenClamped) { EXPECT_EQ(TickIntervalFromText(U(GetParam().text)), GetParam().interval); }
 
-INSTANTIATE_TEST_SUITE_P(Options, TickInterval,
-                         ::testing::Values(IntervalRow{"a value inside the bounds stays", "1000", 1000},
-                                           IntervalRow{"the lower bound stays", "300", 300},
-                                           IntervalRow{"the upper bound stays", "60000", 60000},
-                                           IntervalRow{"just above the lower bound stays", "301", 301},
-                                           IntervalRow{"just below the upper bound stays", "59999", 59999},
-                                           IntervalRow{"a value below the bounds is raised", "150", 300},
-                                           IntervalRow{"a negative value is raised", "-5", 300},
-                                           IntervalRow{"a value above the bounds is lowered", "60001", 60000},
-                                           IntervalRow{"a half is rounded before the clamp", "1000.5", 1000},
-                                           IntervalRow{"a half below the bound rounds onto it", "299.5", 300},
-                                           IntervalRow{"a value beyond 32 bits is lowered", "99999999999", 60000},
-                                           IntervalRow{"a negative value beyond 32 bits is raised", "-99999999999",
-                                                       300},
-                                           IntervalRow{"a value beyond a double is lowered", "1e999", 60000},
-                                           IntervalRow{"letters are no interval", "abc", std::nullopt},
-                                           IntervalRow{"an empty text is no interval", "", std::nullopt}),
-                         test::RowName<IntervalRow>);
+// The bounds themselves are the options dialog's (dialogs_rules_test.cpp).
+const IntervalRow kIntervalRows[] = {
+    {"a half below the bound rounds onto it", "299.5", 300},
+    {"a value beyond 32 bits is lowered", "99999999999", 60000},
+    {"a negative value beyond 32 bits is raised", "-99999999999", 300},
+    {"a value beyond a double is lowered", "1e999", 60000},
+    {"an empty text is no interval", "", std::nullopt},
+};
+
+INSTANTIATE_TEST_SUITE_P(Options, TickInterval, ::testing::ValuesIn(kIntervalRows), test::RowName<IntervalRow>);
 
 TEST(TickInterval, ClampsWholeNumbersOfAnyTypeAndOddDoubles) {
   EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::int64_t>::min()), 300);
