@@ -92,6 +92,12 @@ class DialogsTest : public testing::Test {
   Text tick_folder;
 };
 
+// The colour drawn at a point of a window.
+COLORREF PixelAt(HWND window, int x, int y) {
+  const WindowDC dc(window);
+  return GetPixel(dc.get(), x, y);
+}
+
 // How far apart the centres of two windows are, in pixels along each axis.
 int CentreDistance(HWND a, HWND b) {
   RECT ra{}, rb{};
@@ -104,9 +110,16 @@ int CentreDistance(HWND a, HWND b) {
 
 TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodCentredOnTheOwnerAndTheCloseBoxCancels) {
   values.backup_folder = root.path();
-  SetWindowPos(owner, nullptr, 300, 300, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
+  SetWindowPos(owner, nullptr, 300, 100, 400, 700, SWP_NOZORDER | SWP_SHOWWINDOW);
   WithOptions([&](HWND dialog) {
     EXPECT_LE(CentreDistance(dialog, owner), 1) << "centred, to the pixel its size allows";
+    // The locked boxes in the colours of an editable one (the database
+    // folder's is empty as the dialog opens).
+    HWND box = GetDlgItem(dialog, kIdDatabaseFolderBox);
+    RECT inside{};
+    GetClientRect(box, &inside);
+    test::WaitUntil("the locked box drawn",
+                    [&] { return PixelAt(box, inside.right / 2, inside.bottom / 2) == GetSysColor(COLOR_WINDOW); });
     EXPECT_EQ(test::TextOf(dialog), "設定");
     EXPECT_EQ(test::TextOf(dialog, kIdExchangeFolderBox), Utf8(values.exchange_folder));
     EXPECT_EQ(test::TextOf(dialog, kIdIntervalBox) + test::TextOf(dialog, kIdBackupFolderBox) +
@@ -306,12 +319,6 @@ TEST_P(Picker, FillsTheRowsBoxAndValueAndTheNextTickUsesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Picker, Picker, testing::ValuesIn(kPickerRows), test::RowName<PickerRow>);
-
-// The colour drawn at a point of a window.
-COLORREF PixelAt(HWND window, int x, int y) {
-  const WindowDC dc(window);
-  return GetPixel(dc.get(), x, y);
-}
 
 TEST_F(DialogsTest, ThePickerListsDrivesByLetterAndIsDrawnWithTheOpenFolderHighlighted) {
   WithOptions([&](HWND dialog) {
