@@ -128,6 +128,12 @@ TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
 
 INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows), test::RowName<PickRow>);
 
+TEST(Paths, AreJoinedWithOneSeparatorAddedAndTakenApartAtTheLast) {
+  EXPECT_EQ(JoinPath(u"D:\\", u"Filemk"), u"D:\\\\Filemk");
+  EXPECT_EQ(FolderOfPath(u"C:\\App\\tavikFM.exe"), u"C:\\App");
+  EXPECT_EQ(FolderOfPath(u"tavikFM.exe"), u"");
+}
+
 // `normalised`: "bare " for a bare drive, then the normalised path; `chain`: the tree's folders down to the
 // open one; `shown`: the name the tree shows for the path.
 struct PathRow {

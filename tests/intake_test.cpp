@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
     ExchangeFile, Keys,
     ::testing::Values(
         KeyRow{"PNo starts at the fifth character and keeps its quotes", "PNo=\"12\"", "PNo=\"12\";"},
-        KeyRow{"Pno is read as PNo", "Pno:34", "PNo=34;"},
+        KeyRow{"Pno is read as PNo and keeps its quotes", "Pno:\"34\"", "PNo=\"34\";"},
         KeyRow{"Fun starts at the sixth character and keeps its quotes", "Fun==\"R\"", "Fun=\"R\";"},
         KeyRow{"Fun with one separator loses the first letter", "Fun=REGIST", "Fun=EGIST;"},
         KeyRow{"PID loses its quotes", "PID=\"0042\"", "PID=0042;"},
