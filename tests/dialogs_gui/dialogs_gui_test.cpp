@@ -348,6 +348,14 @@ TEST_F(DialogsTest, ThePickerListsDrivesByLetterAndIsDrawnWithTheOpenFolderHighl
              PixelAt(tree, open.right - 3, (open.top + open.bottom) / 2) == GetSysColor(COLOR_HIGHLIGHT) &&
              PixelAt(tree, sub.right - 3, (sub.top + sub.bottom) / 2) == GetSysColor(COLOR_WINDOW);
     });
+    // A subfolder's entry shows a folder icon before its name, indented
+    // half an icon's width a level: not all that is window colour.
+    const int level = static_cast<int>(selected) + 1, icon_width = GetSystemMetrics(SM_CXSMICON);
+    bool icon = false;
+    for (int x = sub.left; x < sub.left + 2 + level * (icon_width / 2 + 1) + icon_width; ++x) {
+      icon = icon || PixelAt(tree, x, (sub.top + sub.bottom) / 2) != GetSysColor(COLOR_WINDOW);
+    }
+    EXPECT_TRUE(icon);
     test::PostClick(picker, kIdFolderPickerCancel);
     test::WaitUntil("the picker to close", [&] { return !IsWindow(picker); });
     test::PostClick(dialog, kIdOptionsCancel);
