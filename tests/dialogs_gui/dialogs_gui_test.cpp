@@ -141,6 +141,12 @@ TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodCentredOnTheOwnerAndTh
   EXPECT_EQ(Stored() + timer, "777");
 }
 
+TEST_F(DialogsTest, AnOwnerDisabledBeforeTheDialogStaysDisabledAfterIt) {
+  EnableWindow(owner, FALSE);
+  WithOptions([&](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_FALSE(IsWindowEnabled(owner));
+}
+
 TEST_F(DialogsTest, AQuitMessageEndsTheDialogAndStaysForTheOuterLoop) {
   const DWORD thread = GetCurrentThreadId();
   WithOptions([&](HWND) { PostThreadMessageW(thread, WM_QUIT, 7, 0); });
