@@ -134,9 +134,8 @@ void MainWindow::Close() {
 }
 
 void MainWindow::OnDestroy() {
-  if (destroyed_) return;
   destroyed_ = true;
-  controller_.Shutdown();
+  controller_.Shutdown();  // runs once
 }
 
 template <typename Open>

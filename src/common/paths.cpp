@@ -76,7 +76,7 @@ std::vector<Text> FolderChain(TextView path) {
     std::size_t end = p.find(u'\\', pos);
     if (end == Text::npos) end = p.size();
     if (end > pos) {
-      current = current.empty() ? p.substr(pos, end - pos) : JoinFolder(current, TextView(p).substr(pos, end - pos));
+      current = JoinFolder(current, TextView(p).substr(pos, end - pos));
       chain.push_back(current);
     }
     pos = end + 1;

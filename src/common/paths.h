@@ -40,8 +40,8 @@ std::vector<Text> FolderChain(TextView path);
 // ("C:\"), any other folder by its last name.
 Text FolderDisplayName(TextView path);
 
-// A subfolder's path: the folder, one "\" unless it already ends in one,
-// the name.
+// A subfolder's path: the folder, one "\" unless the folder is empty or
+// already ends in one, the name.
 Text JoinFolder(TextView folder, TextView name);
 
 }  // namespace tavik

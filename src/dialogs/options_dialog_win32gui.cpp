@@ -4,6 +4,9 @@
 
 #include <imm.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "common/wide_text_win32.h"
 #include "common/window_win32gui.h"
 #include "dialogs/dialogs_win32gui.h"
@@ -92,7 +95,8 @@ class OptionsDialog final : public ModalDialog {
     if (message != WM_CTLCOLORSTATIC) return false;
     // The locked boxes in the colours of an editable one.
     const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
-    if (id != kIdExchangeFolderBox && id != kIdBackupFolderBox && id != kIdDatabaseFolderBox) return false;
+    const auto is_box = [id](const FolderRowControls& row) { return row.box == id; };
+    if (std::none_of(std::begin(kFolderRows), std::end(kFolderRows), is_box)) return false;
     const auto dc = reinterpret_cast<HDC>(wparam);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
