@@ -35,4 +35,17 @@ void InsertRows(odbc::Connection& connection, const std::vector<PatientRecord>& 
   }
 }
 
+std::vector<char*> TakeOption(int argc, char** argv, std::string_view prefix, std::vector<std::string>& values) {
+  std::vector<char*> rest;
+  for (int i = 0; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.substr(0, prefix.size()) == prefix) {
+      values.emplace_back(arg.substr(prefix.size()));
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  return rest;
+}
+
 }  // namespace tavik::bench

@@ -284,14 +284,10 @@ int main(int argc, char** argv) {
   tavik::test::PrepareTestOdbc();
   // Take --backlogs out before the benchmark library sees the arguments.
   std::vector<std::size_t> backlogs = {1000, 10000};
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--backlogs=", 0) != 0) {
-      args.push_back(argv[i]);
-      continue;
-    }
-    backlogs = ParseSizes(arg.substr(11));
+  std::vector<std::string> given;
+  std::vector<char*> args = tavik::bench::TakeOption(argc, argv, "--backlogs=", given);
+  for (const std::string& sizes : given) {
+    backlogs = ParseSizes(sizes);
     if (backlogs.empty()) {
       std::cerr << "bench_intake: --backlogs must be file counts separated by commas\n";
       return 2;

@@ -215,14 +215,9 @@ void BM_OneConnection(benchmark::State& state, Workload workload) {
 int main(int argc, char** argv) {
   tavik::test::PrepareTestOdbc();
   // Take --mode out before the benchmark library sees the arguments.
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--mode=", 0) != 0) {
-      args.push_back(argv[i]);
-      continue;
-    }
-    const std::string mode = arg.substr(7);
+  std::vector<std::string> modes;
+  std::vector<char*> args = tavik::bench::TakeOption(argc, argv, "--mode=", modes);
+  for (const std::string& mode : modes) {
     if (mode == "pooled") {
       g_mode = Mode::Pooled;
     } else if (mode == "unpooled") {

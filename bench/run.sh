@@ -37,6 +37,15 @@ if ! command -v jq >/dev/null; then
   exit 1
 fi
 
+# The test ODBC configuration in the folder $1, exported as
+# tools/odbc-test-env.sh gives it, and in $2 a copy of its odbcinst.ini
+# that says Pooling=No (ODBCSYSINI=$2 for an unpooled run).
+odbc_configs() {
+  eval "$(tools/odbc-test-env.sh "$1")"
+  mkdir -p "$2"
+  sed 's/^Pooling=.*/Pooling=No/' "$ODBCSYSINI/odbcinst.ini" >"$2/odbcinst.ini"
+}
+
 # Each program once: the store benchmark in its three modes, since each
 # mode runs code of its own; the intake with a backlog of ten files and
 # the smallest idle folders; the main window's tick with a few hundred
@@ -46,9 +55,8 @@ smoke() {
   dir="$(mktemp -d "${TMPDIR:-/tmp}/tavik-bench-smoke.XXXXXX")"
   # shellcheck disable=SC2064  # the folder is known now
   trap "rm -rf '$dir'" EXIT
-  eval "$(tools/odbc-test-env.sh "$dir/odbc")"
-  mkdir -p "$dir/nopool" "$dir/tmp"
-  sed 's/^Pooling=.*/Pooling=No/' "$ODBCSYSINI/odbcinst.ini" >"$dir/nopool/odbcinst.ini"
+  odbc_configs "$dir/odbc" "$dir/nopool"
+  mkdir -p "$dir/tmp"
   # The benchmarks' folders under the temporary folder go with this one,
   # even those of a program that crashed.
   export TMPDIR="$dir/tmp"
@@ -110,10 +118,8 @@ cmake --build "$build" -j2 --target bench_exchange_reader bench_patient_store be
 results="$build/bench-results"
 mkdir -p "$results"
 odbc="${TAVIK_BENCH_ODBC:-$build/odbc}"
-eval "$(tools/odbc-test-env.sh "$odbc")"
 nopool="$odbc-nopool"
-mkdir -p "$nopool"
-sed 's/^Pooling=.*/Pooling=No/' "$ODBCSYSINI/odbcinst.ini" > "$nopool/odbcinst.ini"
+odbc_configs "$odbc" "$nopool"
 
 run() {  # name, then the command
   local name="$1"
