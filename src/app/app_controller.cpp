@@ -2,18 +2,12 @@
 
 #include <new>
 
-#include "app/app_texts.h"
 #include "common/program_error.h"
+#include "common/program_texts.h"
 #include "settings/number_text.h"
 
 namespace tavik {
 namespace {
-
-// Errors that do not come with a number of their own.
-constexpr int kOutOfMemory = 7;
-constexpr TextView kOutOfMemoryText = u"メモリが不足しています。";
-constexpr int kInvalidCall = 5;
-constexpr TextView kInvalidCallText = u"プロシージャの呼び出し、または引数が不正です。";
 
 // The mouse messages the tray icon reports (WM_LBUTTONDOWN and so on).
 constexpr unsigned kLeftButtonDown = 0x0201;
@@ -23,11 +17,11 @@ constexpr unsigned kRightButtonDown = 0x0204;
 }  // namespace
 
 Text StartupErrorMessage(int number, TextView description) {
-  Text message = u"ｴﾗｰ: '";
+  Text message(kStartupErrorOpening);
   message += DecimalText(number);
-  message += u"' - ";
+  message += kStartupErrorBetween;
   message += description;
-  message += u".";
+  message += kStartupErrorClosing;
   return message;
 }
 

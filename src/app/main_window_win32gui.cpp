@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "app/app_texts.h"
 #include "app/resource.h"
 #include "app/startup_shortcut_win32gui.h"
-#include "common/program_identity.h"
+#include "common/program_texts.h"
 #include "common/wide_text_win32.h"
 #include "dialogs/dialogs_win32gui.h"
 

@@ -9,13 +9,11 @@
 
 #include <memory>
 
+#include "common/program_texts.h"
 #include "common/wide_text_win32.h"
 
 namespace tavik {
 namespace {
-
-constexpr TextView kShortcutName = u"\\TavikFMのショートカット.lnk";
-constexpr TextView kTargetName = u"\\tavikFM.exe";
 
 // COM for the length of one operation. A thread already in another
 // apartment model (RPC_E_CHANGED_MODE) can use COM as it is, and must not
@@ -57,13 +55,13 @@ Text StartupFolder() {
 bool SaveStartupShortcut(const Text& program_folder) {
   if (program_folder.empty()) return false;
   // The target's name is fixed, whatever the running executable is called.
-  const Text target = program_folder + Text(kTargetName);
+  const Text target = program_folder + Text(kProgramFileSuffix);
 
   ComScope com;  // declared before the objects: released after them
   if (!com.usable()) return false;
   const Text startup = StartupFolder();
   if (startup.empty()) return false;
-  const Text shortcut = startup + Text(kShortcutName);
+  const Text shortcut = startup + Text(kShortcutFileSuffix);
 
   Microsoft::WRL::ComPtr<IShellLinkW> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return false;

@@ -7,10 +7,9 @@
 
 #include <memory>
 
-#include "app/app_texts.h"
 #include "app/main_window_win32gui.h"
 #include "common/handles_win32.h"
-#include "common/program_identity.h"
+#include "common/program_texts.h"
 #include "common/window_win32gui.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"

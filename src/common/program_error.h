@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "common/program_texts.h"
 #include "common/text.h"
 
 namespace tavik {
@@ -19,12 +20,5 @@ class ProgramError : public std::runtime_error {
   int number_;
   Text description_;
 };
-
-// The run-time errors the conversions of number texts raise, with the
-// numbers and descriptions the error trap shows.
-inline constexpr int kTypeMismatch = 13;  // a text that is not a number
-inline constexpr TextView kTypeMismatchText = u"型が一致しません。";
-inline constexpr int kOverflow = 6;  // a number outside the target type
-inline constexpr TextView kOverflowText = u"オーバーフローしました。";
 
 }  // namespace tavik

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "common/paths.h"
-#include "common/program_identity.h"
+#include "common/program_texts.h"
 #include "common/wide_text_win32.h"
 
 namespace tavik {

@@ -1,15 +1,17 @@
 #include "dialogs/about_box.h"
 
+#include "common/program_texts.h"
+
 namespace tavik {
 
 Text AboutCaption(TextView title) {
   Text caption(title);
-  caption += u"のﾊﾞｰｼﾞｮﾝ情報";
+  caption += kAboutCaptionSuffix;
   return caption;
 }
 
 Text AboutVersionLine(const ProgramVersion& version) {
-  Text line = u"ﾊﾞｰｼﾞｮﾝ ";
+  Text line(kAboutVersionPrefix);
   line += DecimalText(version.major);
   line += u".";
   line += DecimalText(version.minor);

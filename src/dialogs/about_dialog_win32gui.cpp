@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "common/program_identity.h"
+#include "common/program_texts.h"
 #include "common/wide_text_win32.h"
 #include "dialogs/about_box.h"
 #include "dialogs/dialogs_win32gui.h"
@@ -48,24 +48,20 @@ ProgramVersion OwnVersion() {
 
 class AboutDialog final : public ModalDialog {
  public:
-  AboutDialog() : ModalDialog(kAboutWindowClass, kAboutInitialCaption, 5256, 3264) {}
+  AboutDialog() : ModalDialog(kAboutWindowClass, AboutCaption(kProgramTitle), 5256, 3264) {}
 
  private:
   void OnCreate() override {
     title_font_ = CreateProgramFont(scale(), kTitleTenthPoints);
     // In tab order: OK, the description, the icon, the title, the version.
-    AddControl(L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdAboutOk, {3840, 2400, 1310, 345});
+    AddControl(L"BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdAboutOk, {3840, 2400, 1310, 345});
     AddControl(L"STATIC", kAboutDescription, kLabel, 0, kIdAboutDescription, {1080, 1440, 3276, 444});
     HWND icon = AddControl(L"STATIC", u"", SS_ICON, 0, kIdAboutIcon, {240, 240, 432, 432});
     // The program's icon, which the dialog took from its owner.
     SendMessageW(icon, STM_SETICON, static_cast<WPARAM>(SendMessageW(window(), WM_GETICON, ICON_BIG, 0)), 0);
-    HWND title = AddControl(L"STATIC", kAboutInitialTitle, kLabel, 0, kIdAboutTitle, {1056, 240, 3756, 480});
+    HWND title = AddControl(L"STATIC", kProgramTitle, kLabel, 0, kIdAboutTitle, {1056, 240, 3756, 480});
     SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_.get()), FALSE);
-    AddControl(L"STATIC", kAboutInitialVersion, kLabel, 0, kIdAboutVersion, {1080, 960, 3732, 228});
-    // The texts the dialog is made with give way to the program's own.
-    SetWindowTextW(window(), WideCStr(AboutCaption(kProgramTitle)));
-    SetWindowTextW(Control(kIdAboutVersion), WideCStr(AboutVersionLine(OwnVersion())));
-    SetWindowTextW(title, WideCStr(Text(kProgramTitle)));
+    AddControl(L"STATIC", AboutVersionLine(OwnVersion()), kLabel, 0, kIdAboutVersion, {1080, 960, 3732, 228});
   }
 
   void OnCommand(int id, int code) override {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/program_texts.h"
 #include "common/wide_text_win32.h"
 #include "common/window_win32gui.h"
 #include "dialogs/dialogs_win32gui.h"
@@ -34,19 +35,19 @@ struct ControlLayout {
 // In tab order: children take the focus in the order they are created.
 const ControlLayout kLayout[] = {
     {kIdExchangeFolderBox, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 600, 3372, 264}},
-    {kIdExchangeFolderBrowse, L"BUTTON", u"...", kButton, 0, {3720, 600, 372, 252}},
-    {kIdOptionsOk, L"BUTTON", u"OK", kButton, 0, {360, 3480, 1092, 372}},
-    {kIdOptionsCancel, L"BUTTON", u"キャンセル", kButton, 0, {2160, 3480, 1092, 372}},
-    {kIdExchangeFolderLabel, L"STATIC", u"データ交信フォルダ", kLabel, 0, {240, 360, 2895, 255}},
-    {kIdIntervalLabel, L"STATIC", u"データ交信の間隔", kLabel, 0, {360, 2790, 1815, 255}},
+    {kIdExchangeFolderBrowse, L"BUTTON", kBrowseCaption, kButton, 0, {3720, 600, 372, 252}},
+    {kIdOptionsOk, L"BUTTON", kOkCaption, kButton, 0, {360, 3480, 1092, 372}},
+    {kIdOptionsCancel, L"BUTTON", kCancelCaption, kButton, 0, {2160, 3480, 1092, 372}},
+    {kIdExchangeFolderLabel, L"STATIC", kExchangeFolderLabel, kLabel, 0, {240, 360, 2895, 255}},
+    {kIdIntervalLabel, L"STATIC", kIntervalLabel, kLabel, 0, {360, 2790, 1815, 255}},
     {kIdIntervalBox, L"EDIT", u"", kEditableBox, WS_EX_CLIENTEDGE, {2280, 2760, 732, 264}},
-    {kIdIntervalUnitLabel, L"STATIC", u"ミリ秒ごと", kLabel, 0, {3120, 2790, 855, 255}},
-    {kIdBackupFolderLabel, L"STATIC", u"データのバックアップフォルダ", kLabel, 0, {120, 1200, 3135, 255}},
+    {kIdIntervalUnitLabel, L"STATIC", kIntervalUnitLabel, kLabel, 0, {3120, 2790, 855, 255}},
+    {kIdBackupFolderLabel, L"STATIC", kBackupFolderLabel, kLabel, 0, {120, 1200, 3135, 255}},
     {kIdBackupFolderBox, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 1440, 3372, 264}},
-    {kIdBackupFolderBrowse, L"BUTTON", u"...", kButton, 0, {3720, 1440, 372, 252}},
-    {kIdDatabaseFolderLabel, L"STATIC", u"FileMakerデータベースのフォルダ", kLabel, 0, {120, 1920, 3615, 255}},
+    {kIdBackupFolderBrowse, L"BUTTON", kBrowseCaption, kButton, 0, {3720, 1440, 372, 252}},
+    {kIdDatabaseFolderLabel, L"STATIC", kDatabaseFolderLabel, kLabel, 0, {120, 1920, 3615, 255}},
     {kIdDatabaseFolderBox, L"EDIT", u"", kLockedBox, WS_EX_CLIENTEDGE, {120, 2160, 3372, 264}},
-    {kIdDatabaseFolderBrowse, L"BUTTON", u"...", kButton, 0, {3720, 2160, 372, 252}},
+    {kIdDatabaseFolderBrowse, L"BUTTON", kBrowseCaption, kButton, 0, {3720, 2160, 372, 252}},
 };
 
 // Each folder row's box and its browse button.

@@ -11,9 +11,6 @@
 
 namespace tavik {
 
-inline constexpr TextView kOptionsCaption = u"設定";
-inline constexpr TextView kNotANumberMessage = u"数値を入力して下さい";
-
 // The three folder rows of the options dialog, each a locked box that the
 // folder picker fills and a program-wide value it writes.
 enum class FolderRow { Exchange, Backup, Database };
@@ -37,7 +34,7 @@ OptionsTexts OptionsTextsAtOpening(const ProgramValues& values);
 // interval, "KosinTime" is written under "TavikFM" / "Settings" as plain
 // decimal and the main window's intake timer is set. False when the text
 // is no number: nothing is stored or applied, and the dialog shows
-// kNotANumberMessage and stays open.
+// its message (kNotANumberMessage) and stays open.
 bool ApplyOptionsOk(TextView interval_text, ProgramValues& values, SettingsStore& store,
                     const std::function<void(std::int32_t)>& set_intake_interval);
 

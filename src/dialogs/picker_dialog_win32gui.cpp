@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "common/program_texts.h"
 #include "dialogs/dialogs_win32gui.h"
 #include "dialogs/folder_controls_win32gui.h"
 #include "dialogs/modal_dialog_win32gui.h"
@@ -33,8 +34,8 @@ class PickerDialog final : public ModalDialog {
         AddControl(L"LISTBOX", u"",
                    LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                    WS_EX_CLIENTEDGE, kIdFolderList, {240, 720, 2412, 2316});
-    AddControl(L"BUTTON", u"O K", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerOk, {2880, 480, 972, 492});
-    AddControl(L"BUTTON", u"キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerCancel, {2880, 1800, 972, 492});
+    AddControl(L"BUTTON", kPickerOkCaption, BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerOk, {2880, 480, 972, 492});
+    AddControl(L"BUTTON", kCancelCaption, BS_PUSHBUTTON | WS_TABSTOP, 0, kIdFolderPickerCancel, {2880, 1800, 972, 492});
     tree_ = std::make_unique<FolderTreeBox>(folder_list);
     drives_ = std::make_unique<DriveCombo>(drive_list);
     picker_ = std::make_unique<FolderPicker>(row_, values_, *tree_, *drives_, program_folder_);

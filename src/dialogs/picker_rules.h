@@ -11,8 +11,6 @@
 
 namespace tavik {
 
-inline constexpr TextView kPickerCaption = u"フォルダ";
-
 // The folder tree.
 class FolderTree {
  public:

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "common/program_identity.h"
+#include "common/program_texts.h"
 #include "common/text.h"
 
 namespace tavik {
