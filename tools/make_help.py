@@ -213,12 +213,20 @@ def check_topics(path, topics):
 
 def encoder(path, topic=None):
     def encode(text, line):
-        try:
-            return text.encode("cp932")
-        except UnicodeEncodeError as e:
-            c = text[e.start]
-            where = f" topic {topic.context}:" if topic else ""
-            raise SourceError(f"{path}:{line}:{where} character U+{ord(c):04X} {c!r} is not in code page 932")
+        # Python maps a few characters to others of the code page (WAVE
+        # DASH to FULLWIDTH TILDE, ...): those do not read back either.
+        where = f" topic {topic.context}:" if topic else ""
+        for c in text:
+            try:
+                back = c.encode("cp932").decode("cp932")
+            except UnicodeEncodeError:
+                back = None
+            if back != c:
+                instead = f" (it would read back as U+{ord(back):04X} {back!r})" if back else ""
+                raise SourceError(
+                    f"{path}:{line}:{where} character U+{ord(c):04X} {c!r} is not in code page 932{instead}"
+                )
+        return text.encode("cp932")
 
     return encode
 
