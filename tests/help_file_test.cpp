@@ -73,9 +73,20 @@ std::string Marked(const HelpParagraph& paragraph, const std::vector<SourceTopic
   return text;
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
+std::vector<std::size_t> Jumps(const HelpTopic& topic) {
+  std::vector<std::size_t> jumps;
+  for (const HelpParagraph& paragraph : topic.paragraphs) {
+    for (const HelpSpan& span : paragraph.spans) {
+      if (span.is_jump) jumps.push_back(span.jump_to);
+    }
+  }
+  return jumps;
+}
+
+std::vector<std::string> Keywords(const HelpTopic& topic) {
+  std::vector<std::string> keywords;
+  for (const Text& keyword : topic.keywords) keywords.push_back(Utf8(keyword));
+  return keywords;
 }
 
 TEST(HelpFile, ReadsBackEveryTopicTheWriterWrote) {
@@ -91,24 +102,14 @@ TEST(HelpFile, ReadsBackEveryTopicTheWriterWrote) {
     const HelpTopic& topic = help.topics[i];
     SCOPED_TRACE(source[i].context);
     EXPECT_EQ(Utf8(topic.title), source[i].title);
-    std::vector<std::string> paragraphs, keywords;
+    std::vector<std::string> paragraphs, keywords = Keywords(topic);
     for (const HelpParagraph& paragraph : topic.paragraphs) paragraphs.push_back(Marked(paragraph, source));
-    for (std::string& p : paragraphs) p = Lower(p);  // contexts are compared without regard to case
-    for (std::string& p : source[i].paragraphs) p = Lower(p);
     EXPECT_EQ(paragraphs, source[i].paragraphs);
-    for (const Text& keyword : topic.keywords) keywords.push_back(Utf8(keyword));
     std::sort(keywords.begin(), keywords.end());
     std::sort(source[i].keywords.begin(), source[i].keywords.end());
     EXPECT_EQ(keywords, source[i].keywords);
   }
 }
-
-// Where the writer put the test source's text: the topics' first blocks,
-// and a paragraph whose bytes a block header splits.
-struct Placing {
-  std::size_t topic_start;  // |TOPIC's first byte in the file
-  std::size_t Block(std::size_t at) const { return (at - topic_start) / 4096; }
-};
 
 std::uint32_t Long(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -118,9 +119,7 @@ std::uint32_t Long(const std::string& bytes, std::size_t at) {
 
 // The directory entry of an internal file (the writer's directory has one
 // page), and the internal file's first byte after its header.
-std::size_t Entry(const std::string& hlp, const std::string& name) {
-  return hlp.find(name + '\0', Long(hlp, 4));
-}
+std::size_t Entry(const std::string& hlp, const std::string& name) { return hlp.find(name + '\0', Long(hlp, 4)); }
 std::size_t Content(const std::string& hlp, const std::string& name) {
   return Long(hlp, Entry(hlp, name) + name.size() + 1) + 9;
 }
@@ -149,20 +148,13 @@ TEST(HelpFile, TestTextGoesOnPastTheFirstTopicBlocks) {
 TEST(HelpFile, ProgramHelpLeadsFromTheContentsToEveryTopicAndBack) {
   const HelpFile help = ReadHelpFile(HelpBytes("/program/tavikfm.hlp"));
   ASSERT_FALSE(help.topics.empty());
-  std::vector<std::vector<std::size_t>> targets(help.topics.size());
+  const std::vector<std::size_t> from_contents = Jumps(help.topics[help.contents_topic]);
   for (std::size_t i = 0; i < help.topics.size(); ++i) {
     EXPECT_FALSE(help.topics[i].title.empty());
-    for (const HelpParagraph& paragraph : help.topics[i].paragraphs) {
-      for (const HelpSpan& span : paragraph.spans) {
-        if (span.is_jump) targets[i].push_back(span.jump_to);
-      }
-    }
-  }
-  for (std::size_t i = 0; i < help.topics.size(); ++i) {
     if (i == help.contents_topic) continue;
-    const auto& from_contents = targets[help.contents_topic];
+    const std::vector<std::size_t> back = Jumps(help.topics[i]);
     EXPECT_NE(std::find(from_contents.begin(), from_contents.end(), i), from_contents.end()) << i;
-    EXPECT_NE(std::find(targets[i].begin(), targets[i].end(), help.contents_topic), targets[i].end()) << i;
+    EXPECT_NE(std::find(back.begin(), back.end(), help.contents_topic), back.end()) << i;
   }
 }
 
@@ -186,16 +178,8 @@ TEST(HelpFile, ReadsHalibutsFile) {
   for (std::size_t i = 0; i < help.topics.size(); ++i) {
     const HelpTopic& topic = help.topics[i];
     EXPECT_EQ(Utf8(topic.title), rows[i].title);
-    std::vector<std::string> keywords;
-    for (const Text& keyword : topic.keywords) keywords.push_back(Utf8(keyword));
-    EXPECT_EQ(keywords, rows[i].keywords) << rows[i].title;
-    std::vector<std::size_t> jumps;
-    for (const HelpParagraph& paragraph : topic.paragraphs) {
-      for (const HelpSpan& span : paragraph.spans) {
-        if (span.is_jump) jumps.push_back(span.jump_to);
-      }
-    }
-    EXPECT_EQ(jumps, rows[i].jumps) << rows[i].title;
+    EXPECT_EQ(Keywords(topic), rows[i].keywords) << rows[i].title;
+    EXPECT_EQ(Jumps(topic), rows[i].jumps) << rows[i].title;
     text += Utf8(topic.PlainText()) + "\n";
   }
   // Every line of running text in the source is in a paragraph, and the
@@ -249,8 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"an empty file", [](std::string& b) { Cut(b, 0, false); }, F::Truncated},
         RefusalRow{"cut inside the header", [](std::string& b) { Cut(b, 10, false); }, F::Truncated},
         RefusalRow{"cut short of its size", [](std::string& b) { Cut(b, b.size() - 1, false); }, F::Truncated},
-        RefusalRow{"cut inside the directory, its size patched",
-                   [](std::string& b) { Cut(b, Long(b, 4) + 60, true); }, F::Truncated},
+        RefusalRow{"cut inside the directory, its size patched", [](std::string& b) { Cut(b, Long(b, 4) + 60, true); },
+                   F::Truncated},
         RefusalRow{"an internal file past the end",
                    [](std::string& b) {
                      PutLong(b, Content(b, "|TOPIC") - 9, 0x100000);
@@ -260,8 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"a bad magic", [](std::string& b) { b[0] = 'M'; }, F::NotAHelpFile},
         RefusalRow{"a Windows 3.0 file", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 2, 15); },
                    F::NotAHelpFile},
-        RefusalRow{"the directory out of range", [](std::string& b) { PutLong(b, 4, static_cast<std::uint32_t>(b.size() + 16)); },
-                   F::Corrupt},
+        RefusalRow{"the directory out of range",
+                   [](std::string& b) { PutLong(b, 4, static_cast<std::uint32_t>(b.size() + 16)); }, F::Corrupt},
         RefusalRow{"a B+ tree page out of range", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 26, 9); },
                    F::Corrupt},
         RefusalRow{"a cyclic B+ tree page link", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 38 + 6, 0); },
@@ -300,23 +284,25 @@ TEST_P(WriterRefusal, FailsTheBuildNamingTheLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     HelpFile, WriterRefusal,
-    ::testing::Values(
-        WriterRow{"a character outside code page 932", "@topic a A\n[[b|x]]\n@topic b B\n\u301c [[a|y]]\n",
-                  "help.txt:5: topic b: character U+301C"},
-        WriterRow{"a jump to an unknown topic", "@topic a A\n[[b|x]] [[c|z]]\n@topic b B\n[[a|y]]\n",
-                  "help.txt:3: topic a: jump to unknown topic c"},
-        WriterRow{"a context given twice", "@topic a A\n[[b|x]]\n@topic b B\n[[a|y]]\n@topic A C\n",
-                  "help.txt:6: context A given twice"},
-        WriterRow{"no topic", "# nothing\n", "no topic"},
-        WriterRow{"the contents not leading to a topic", "@topic a A\n[[b|x]]\n@topic b B\n[[a|y]]\n@topic c C\n[[a|z]]\n",
-                  "help.txt:2: the contents topic a does not jump to c"},
-        WriterRow{"a topic not leading back", "@topic a A\n[[b|x]]\n@topic b B\ntext\n",
-                  "help.txt:4: topic b does not jump back to the contents topic a"}),
+    ::testing::Values(WriterRow{"a character outside code page 932",
+                                "@topic a A\n[[b|x]]\n@topic b B\n\u301c [[a|y]]\n",
+                                "help.txt:5: topic b: character U+301C"},
+                      WriterRow{"a jump to an unknown topic", "@topic a A\n[[b|x]] [[c|z]]\n@topic b B\n[[a|y]]\n",
+                                "help.txt:3: topic a: jump to unknown topic c"},
+                      WriterRow{"a context given twice", "@topic a A\n[[b|x]]\n@topic b B\n[[a|y]]\n@topic A C\n",
+                                "help.txt:6: context A given twice"},
+                      WriterRow{"no topic", "# nothing\n", "no topic"},
+                      WriterRow{"the contents not leading to a topic",
+                                "@topic a A\n[[b|x]]\n@topic b B\n[[a|y]]\n@topic c C\n[[a|z]]\n",
+                                "help.txt:2: the contents topic a does not jump to c"},
+                      WriterRow{"a topic not leading back", "@topic a A\n[[b|x]]\n@topic b B\ntext\n",
+                                "help.txt:4: topic b does not jump back to the contents topic a"}),
     test::RowName<WriterRow>);
 
 TEST(HelpFile, WriterGivesTheSameBytesEveryTime) {
   test::TempDir dir;
-  const std::string command = std::string(TAVIK_PYTHON " " TAVIK_HELP_WRITER " " TAVIK_HELP_TEST_SOURCE " ") + Utf8(dir.path());
+  const std::string command =
+      std::string(TAVIK_PYTHON " " TAVIK_HELP_WRITER " " TAVIK_HELP_TEST_SOURCE " ") + Utf8(dir.path());
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadFile(dir / u"tavikfm.hlp"), HelpBytes("/test/tavikfm.hlp"));
   EXPECT_EQ(ReadFile(dir / u"tavikfm.cnt"), HelpBytes("/test/tavikfm.cnt"));

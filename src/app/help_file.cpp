@@ -116,7 +116,8 @@ void ForEachLeafEntry(std::string_view file, const std::string& name, Entry entr
   const std::size_t pages = head.Word();
   const std::size_t levels = head.Word();
   head.Long();  // entries
-  if (page_size < 8 || levels == 0 || levels > pages) Fail(HelpFileFault::Corrupt, name + ": a B+ tree header that cannot be");
+  if (page_size < 8 || levels == 0 || levels > pages)
+    Fail(HelpFileFault::Corrupt, name + ": a B+ tree header that cannot be");
   const std::string_view all = head.Take(pages * page_size);
   const auto open = [&](std::uint16_t number) {
     if (number >= pages) Fail(HelpFileFault::Corrupt, name + ": a page link out of range");
@@ -240,18 +241,16 @@ class Reader {
       data += blocks.substr(at + kBlockHeader, kBlockData);
     }
     In text(data, "|TOPIC");
-    std::size_t last_place = 0;
+    std::size_t next_place = 0;  // where the link after the last one read may start
     std::uint32_t block = kNone;
     std::uint32_t characters = 0;
     std::size_t scroll_from = 0;
     bool ended_on_empty_header = false;
-    bool first = true;
-    // Each link lies after the one before: the walk ends.
+    // Each link lies after the one before, never on it: the walk ends, and
+    // reads each byte once.
     for (std::uint32_t pos = kBlockHeader; pos != kNone && pos != 0;) {
       const std::size_t place = DataPlace(pos);
-      if (place <= last_place && !first) Fail(HelpFileFault::Corrupt, "|TOPIC: a link leads back");
-      last_place = place;
-      first = false;
+      if (place < next_place) Fail(HelpFileFault::Corrupt, "|TOPIC: a link leads back");
       text.Seek(place);
       const std::uint32_t size = text.Long();
       const std::uint32_t length2 = text.Long();
@@ -264,6 +263,7 @@ class Reader {
       }
       const std::string_view data1 = text.Take(length1 - kLinkHeader);
       const std::string_view data2 = text.Take(size - length1).substr(0, length2);
+      next_place = place + size;
       if (const auto link_block = static_cast<std::uint32_t>((pos - kBlockHeader) >> 14); link_block != block) {
         block = link_block;
         characters = 0;
@@ -353,7 +353,7 @@ class Reader {
         switch (command = format.Byte()) {
           case 0xFF: break;
           case 0x20: format.Take(4); break;  // {vfld}
-          case 0x21: format.Take(2); break;  // {dtype}
+          case 0x21:                         // {dtype}
           case 0x80: format.Take(2); break;  // a font
           case 0x81: add_text(u"\r\n"); break;
           case 0x82: end_paragraph(); break;
@@ -416,10 +416,15 @@ class Reader {
     const std::string_view tree = Part("|KWBTREE");
     if (tree.empty()) return;
     In data(Part("|KWDATA"), "|KWDATA");
+    // Each keyword has topics of its own in |KWDATA: no more are read than
+    // it holds.
+    std::size_t left = data.size() / 4;
     ForEachLeafEntry(tree, "|KWBTREE", [&](In& page) {
       const std::string_view keyword = page.Stringz();
       const std::size_t count = page.Word();
       data.Seek(page.Long());
+      if (count > left) Fail(HelpFileFault::Corrupt, "|KWBTREE: keywords sharing their topics in |KWDATA");
+      left -= count;
       std::set<std::size_t> topics;
       for (std::size_t i = 0; i < count; ++i) {
         const std::size_t topic = TopicAt(data.Long());
