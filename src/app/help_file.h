@@ -1,8 +1,9 @@
 // The program's help file, tavikfm.hlp, read without Windows: the WinHelp
 // 4.0 container and the parts of it that the help window shows (the
 // file's title, its contents topic, every topic's title, paragraphs,
-// keywords and jumps). Only uncompressed files are read; text is in the
-// ANSI code page (932) and is decoded as patient files are.
+// keywords and jumps). Files of WinHelp 3.1 and 4.0 are read when they are
+// uncompressed, as tools/make_help.py writes them; text is in the ANSI
+// code page (932) and is decoded as patient files are.
 //
 // The reader takes the file's bytes as they are and never trusts them: a
 // file that is truncated, corrupt, compressed or of another kind is
@@ -41,7 +42,10 @@ class HelpFileError : public std::runtime_error {
 
 // A piece of a paragraph: plain text, or a jump's hotspot text with the
 // topic it leads to (an index into HelpFile::topics; kNoTopic when the
-// file names no topic for the jump's context).
+// file names no topic for the jump's context, or the jump leads into
+// another file). A popup jump is a jump too. A line break within a
+// paragraph reads as "\r\n", a tab as "\t", a non-breaking space as
+// U+00A0.
 struct HelpSpan {
   static constexpr std::size_t kNoTopic = static_cast<std::size_t>(-1);
   Text text;
@@ -54,16 +58,18 @@ struct HelpParagraph {
   Text PlainText() const;  // the spans' texts, joined
 };
 
+// The paragraphs are those of the topic's scrolling region: the heading
+// that help files put in the non-scrolling region above is `title`.
 struct HelpTopic {
   Text title;
   std::vector<HelpParagraph> paragraphs;
-  std::vector<Text> keywords;  // from the keyword index, in its order
+  std::vector<Text> keywords;  // from the keyword index, in its order, each once
   Text PlainText() const;      // the paragraphs' texts, one line each, joined with "\r\n"
 };
 
 struct HelpFile {
-  Text title;                     // |SYSTEM's title
-  std::size_t contents_topic = 0;  // index into topics
+  Text title;                      // |SYSTEM's title
+  std::size_t contents_topic = 0;  // index into topics: |SYSTEM's contents topic, else the first; 0 when none
   std::vector<HelpTopic> topics;   // in the file's order
 };
 

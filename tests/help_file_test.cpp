@@ -1,0 +1,313 @@
+// The help file: what tools/make_help.py writes, read back by the reader
+// (topics past the first topic blocks, a paragraph across a block
+// boundary), a file of Halibut's, the program's own help text, and the
+// files the reader refuses.
+#include "app/help_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "support/test_support.h"
+
+namespace tavik {
+namespace {
+
+using test::ReadFile;
+using test::Sjis;
+using test::U;
+using test::Utf8;
+
+std::string HelpBytes(const char* name) {
+  const std::optional<std::string> bytes = ReadFile(U(TAVIK_HELP_TEST_DIR) + U(name));
+  EXPECT_TRUE(bytes.has_value()) << name;
+  return bytes.value_or("");
+}
+
+// A topic as the markup gives it: paragraphs of text with "{context|text}"
+// for a jump.
+struct SourceTopic {
+  std::string context, title;
+  std::vector<std::string> keywords, paragraphs;
+};
+
+std::vector<SourceTopic> ReadSource(const std::string& utf8) {
+  std::vector<SourceTopic> topics;
+  std::istringstream lines(utf8);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '#' || line.rfind("@file ", 0) == 0) continue;
+    if (line.rfind("@topic ", 0) == 0) {
+      const std::size_t space = line.find(' ', 7);
+      topics.push_back({line.substr(7, space - 7), line.substr(space + 1), {}, {}});
+    } else if (line.rfind("@keywords ", 0) == 0) {
+      std::istringstream keywords(line.substr(10));
+      for (std::string keyword; std::getline(keywords, keyword, ';');) {
+        topics.back().keywords.push_back(keyword.substr(keyword.find_first_not_of(' ')));
+      }
+    } else {
+      for (std::size_t at; (at = line.find("[[")) != std::string::npos;) {
+        line.replace(at, 2, "{");
+        line.replace(line.find("]]"), 2, "}");
+      }
+      topics.back().paragraphs.push_back(line);
+    }
+  }
+  return topics;
+}
+
+// A paragraph in the same form, the jump's target as its topic's context.
+std::string Marked(const HelpParagraph& paragraph, const std::vector<SourceTopic>& topics) {
+  std::string text;
+  for (const HelpSpan& span : paragraph.spans) {
+    if (!span.is_jump) {
+      text += Utf8(span.text);
+    } else {
+      const std::string target = span.jump_to < topics.size() ? topics[span.jump_to].context : "?";
+      text += "{" + target + "|" + Utf8(span.text) + "}";
+    }
+  }
+  return text;
+}
+
+std::vector<std::size_t> Jumps(const HelpTopic& topic) {
+  std::vector<std::size_t> jumps;
+  for (const HelpParagraph& paragraph : topic.paragraphs) {
+    for (const HelpSpan& span : paragraph.spans) {
+      if (span.is_jump) jumps.push_back(span.jump_to);
+    }
+  }
+  return jumps;
+}
+
+std::vector<std::string> Keywords(const HelpTopic& topic) {
+  std::vector<std::string> keywords;
+  for (const Text& keyword : topic.keywords) keywords.push_back(Utf8(keyword));
+  return keywords;
+}
+
+TEST(HelpFile, ReadsBackEveryTopicTheWriterWrote) {
+  const HelpFile help = ReadHelpFile(HelpBytes("/test/tavikfm.hlp"));
+  std::vector<SourceTopic> source = ReadSource(*ReadFile(U(TAVIK_HELP_TEST_SOURCE)));
+  std::string contents = ":Base tavikfm.hlp\r\n:Title ヘルプのテスト Help test\r\n";
+  for (const SourceTopic& topic : source) contents += "1 " + topic.title + "=" + topic.context + "\r\n";
+  EXPECT_EQ(HelpBytes("/test/tavikfm.cnt"), Sjis(contents.c_str()));
+  EXPECT_EQ(Utf8(help.title), "ヘルプのテスト Help test");
+  EXPECT_EQ(help.contents_topic, 0u);
+  ASSERT_EQ(help.topics.size(), source.size());
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const HelpTopic& topic = help.topics[i];
+    SCOPED_TRACE(source[i].context);
+    EXPECT_EQ(Utf8(topic.title), source[i].title);
+    std::vector<std::string> paragraphs, keywords = Keywords(topic);
+    for (const HelpParagraph& paragraph : topic.paragraphs) paragraphs.push_back(Marked(paragraph, source));
+    EXPECT_EQ(paragraphs, source[i].paragraphs);
+    std::sort(keywords.begin(), keywords.end());
+    std::sort(source[i].keywords.begin(), source[i].keywords.end());
+    EXPECT_EQ(keywords, source[i].keywords);
+  }
+}
+
+std::uint32_t Long(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 4; i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+// The directory entry of an internal file (the writer's directory has one
+// page), and the internal file's first byte after its header.
+std::size_t Entry(const std::string& hlp, const std::string& name) { return hlp.find(name + '\0', Long(hlp, 4)); }
+std::size_t Content(const std::string& hlp, const std::string& name) {
+  return Long(hlp, Entry(hlp, name) + name.size() + 1) + 9;
+}
+
+TEST(HelpFile, TestTextGoesOnPastTheFirstTopicBlocks) {
+  const std::string hlp = HelpBytes("/test/tavikfm.hlp");
+  const HelpFile help = ReadHelpFile(hlp);
+  const std::size_t topic = Content(hlp, "|TOPIC");
+  const std::size_t topic_end = Content(hlp, "|TTLBTREE") - 9;
+  // The last time a topic's title stands in |TOPIC is its heading (the
+  // contents' jumps name it before).
+  const auto block_of = [&](std::size_t index) {
+    return (hlp.rfind(Sjis(Utf8(help.topics[index].title).c_str()), topic_end) - topic) / 4096;
+  };
+  EXPECT_EQ(block_of(3), 1u) << "the fourth topic starts in the second block";
+  EXPECT_EQ(block_of(5), 2u) << "the last topic starts in the third block";
+  std::size_t split = 0;
+  for (const HelpTopic& t : help.topics) {
+    for (const HelpParagraph& paragraph : t.paragraphs) {
+      split += hlp.find(Sjis(Utf8(paragraph.PlainText()).c_str()), topic) == std::string::npos;
+    }
+  }
+  EXPECT_GE(split, 2u) << "paragraphs across a block boundary";
+}
+
+TEST(HelpFile, ProgramHelpLeadsFromTheContentsToEveryTopicAndBack) {
+  const HelpFile help = ReadHelpFile(HelpBytes("/program/tavikfm.hlp"));
+  ASSERT_FALSE(help.topics.empty());
+  const std::vector<std::size_t> from_contents = Jumps(help.topics[help.contents_topic]);
+  for (std::size_t i = 0; i < help.topics.size(); ++i) {
+    EXPECT_FALSE(help.topics[i].title.empty());
+    if (i == help.contents_topic) continue;
+    const std::vector<std::size_t> back = Jumps(help.topics[i]);
+    EXPECT_NE(std::find(from_contents.begin(), from_contents.end(), i), from_contents.end()) << i;
+    EXPECT_NE(std::find(back.begin(), back.end(), help.contents_topic), back.end()) << i;
+  }
+}
+
+// A file nobody here wrote: Halibut's, from tests/data/halibut-sample.but.
+TEST(HelpFile, ReadsHalibutsFile) {
+  const HelpFile help = ReadHelpFile(HelpBytes("/halibut.hlp"));
+  EXPECT_EQ(Utf8(help.title), "Halibut Sample");
+  struct Row {
+    const char* title;
+    std::vector<std::string> keywords;
+    std::vector<std::size_t> jumps;
+  };
+  const Row rows[] = {
+      {"Contents", {}, {1, 2}},
+      {"Chapter 1: Introduction", {"sample"}, {2, 3}},
+      {"Chapter 2: Using the sample", {"sample", "usage"}, {3}},
+      {"Section 2.1: Details", {"detail"}, {1}},
+  };
+  ASSERT_EQ(help.topics.size(), std::size(rows));
+  std::string text;
+  for (std::size_t i = 0; i < help.topics.size(); ++i) {
+    const HelpTopic& topic = help.topics[i];
+    EXPECT_EQ(Utf8(topic.title), rows[i].title);
+    EXPECT_EQ(Keywords(topic), rows[i].keywords) << rows[i].title;
+    EXPECT_EQ(Jumps(topic), rows[i].jumps) << rows[i].title;
+    text += Utf8(topic.PlainText()) + "\n";
+  }
+  // Every line of running text in the source is in a paragraph, and the
+  // code lines are paragraphs of their own.
+  std::istringstream source(*ReadFile(U(TAVIK_HALIBUT_SOURCE)));
+  for (std::string line; std::getline(source, line);) {
+    if (line.size() > 40 && line.find('\\') == std::string::npos) {
+      EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
+  }
+  EXPECT_NE(text.find("\r\nfirst line of code\r\nsecond line of code\r\n"), std::string::npos);
+}
+
+// --- Refusals ------------------------------------------------------------------
+
+void PutLong(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+}
+void PutWord(std::string& bytes, std::size_t at, std::uint16_t value) {
+  bytes[at] = static_cast<char>(value);
+  bytes[at + 1] = static_cast<char>(value >> 8);
+}
+void Cut(std::string& bytes, std::size_t size, bool patch_size) {
+  bytes.resize(size);
+  if (patch_size) PutLong(bytes, 12, static_cast<std::uint32_t>(size));
+}
+
+struct RefusalRow {
+  const char* name;
+  std::function<void(std::string&)> change;
+  HelpFileFault fault;
+};
+
+class Refusal : public ::testing::TestWithParam<RefusalRow> {};
+
+TEST_P(Refusal, NamesTheFault) {
+  std::string hlp = HelpBytes("/test/tavikfm.hlp");
+  GetParam().change(hlp);
+  try {
+    ReadHelpFile(hlp);
+    ADD_FAILURE() << "read";
+  } catch (const HelpFileError& e) {
+    EXPECT_EQ(e.fault(), GetParam().fault) << e.what();
+  }
+}
+
+using F = HelpFileFault;
+INSTANTIATE_TEST_SUITE_P(
+    HelpFile, Refusal,
+    ::testing::Values(
+        RefusalRow{"an empty file", [](std::string& b) { Cut(b, 0, false); }, F::Truncated},
+        RefusalRow{"cut inside the header", [](std::string& b) { Cut(b, 10, false); }, F::Truncated},
+        RefusalRow{"cut short of its size", [](std::string& b) { Cut(b, b.size() - 1, false); }, F::Truncated},
+        RefusalRow{"cut inside the directory, its size patched", [](std::string& b) { Cut(b, Long(b, 4) + 60, true); },
+                   F::Truncated},
+        RefusalRow{"an internal file past the end",
+                   [](std::string& b) {
+                     PutLong(b, Content(b, "|TOPIC") - 9, 0x100000);
+                     PutLong(b, Content(b, "|TOPIC") - 5, 0x100000 - 9);
+                   },
+                   F::Truncated},
+        RefusalRow{"a bad magic", [](std::string& b) { b[0] = 'M'; }, F::NotAHelpFile},
+        RefusalRow{"a Windows 3.0 file", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 2, 15); },
+                   F::NotAHelpFile},
+        RefusalRow{"the directory out of range",
+                   [](std::string& b) { PutLong(b, 4, static_cast<std::uint32_t>(b.size() + 16)); }, F::Corrupt},
+        RefusalRow{"a B+ tree page out of range", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 26, 9); },
+                   F::Corrupt},
+        RefusalRow{"a cyclic B+ tree page link", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 38 + 6, 0); },
+                   F::Corrupt},
+        RefusalRow{"a topic link leading back", [](std::string& b) { PutLong(b, Content(b, "|TOPIC") + 24, 12); },
+                   F::Corrupt},
+        RefusalRow{"a TOPICPOS past its block's data",
+                   [](std::string& b) { PutLong(b, Content(b, "|TOPIC") + 24, 12 + 4090); }, F::Corrupt},
+        RefusalRow{"the LZ77 flag", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 10, 4); }, F::Compressed},
+        RefusalRow{"a phrase table", [](std::string& b) { b.replace(Entry(b, "|CTXOMAP"), 8, "|Phrases"); },
+                   F::Compressed},
+        RefusalRow{"no |TOPIC", [](std::string& b) { b.replace(Entry(b, "|TOPIC"), 6, "|TOPIX"); }, F::Missing}),
+    test::RowName<RefusalRow>);
+
+#ifndef _WIN32
+// --- The writer ----------------------------------------------------------------
+
+struct WriterRow {
+  const char* name;
+  const char* source;  // after "@file T\n"
+  const char* message;
+};
+
+class WriterRefusal : public ::testing::TestWithParam<WriterRow> {};
+
+TEST_P(WriterRefusal, FailsTheBuildNamingTheLine) {
+  test::TempDir dir;
+  test::WriteFile(dir / u"help.txt", std::string("@file T\n") + GetParam().source);
+  const std::string command = std::string(TAVIK_PYTHON " " TAVIK_HELP_WRITER " ") + Utf8(dir.path()) + "/help.txt " +
+                              Utf8(dir.path()) + "/out 2>" + Utf8(dir.path()) + "/errors";
+  EXPECT_NE(std::system(command.c_str()), 0);
+  EXPECT_NE(ReadFile(dir / u"errors").value_or("").find(GetParam().message), std::string::npos)
+      << ReadFile(dir / u"errors").value_or("");
+  EXPECT_FALSE(test::PathExists(dir / u"out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HelpFile, WriterRefusal,
+    ::testing::Values(WriterRow{"a character outside code page 932",
+                                "@topic a A\n[[b|x]]\n@topic b B\n\u301c [[a|y]]\n",
+                                "help.txt:5: topic b: character U+301C"},
+                      WriterRow{"a jump to an unknown topic", "@topic a A\n[[b|x]] [[c|z]]\n@topic b B\n[[a|y]]\n",
+                                "help.txt:3: topic a: jump to unknown topic c"},
+                      WriterRow{"a context given twice", "@topic a A\n[[b|x]]\n@topic b B\n[[a|y]]\n@topic A C\n",
+                                "help.txt:6: context A given twice"},
+                      WriterRow{"no topic", "# nothing\n", "no topic"},
+                      WriterRow{"the contents not leading to a topic",
+                                "@topic a A\n[[b|x]]\n@topic b B\n[[a|y]]\n@topic c C\n[[a|z]]\n",
+                                "help.txt:2: the contents topic a does not jump to c"},
+                      WriterRow{"a topic not leading back", "@topic a A\n[[b|x]]\n@topic b B\ntext\n",
+                                "help.txt:4: topic b does not jump back to the contents topic a"}),
+    test::RowName<WriterRow>);
+
+TEST(HelpFile, WriterGivesTheSameBytesEveryTime) {
+  test::TempDir dir;
+  const std::string command =
+      std::string(TAVIK_PYTHON " " TAVIK_HELP_WRITER " " TAVIK_HELP_TEST_SOURCE " ") + Utf8(dir.path());
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(dir / u"tavikfm.hlp"), HelpBytes("/test/tavikfm.hlp"));
+  EXPECT_EQ(ReadFile(dir / u"tavikfm.cnt"), HelpBytes("/test/tavikfm.cnt"));
+}
+#endif
+
+}  // namespace
+}  // namespace tavik
