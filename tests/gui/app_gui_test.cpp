@@ -42,6 +42,7 @@ class RecordingShell final : public DesktopShell, public PatientStore {
     Note("open " + file + " in " + folder);
   }
   void Beep() override { Note("beep"); }
+  unsigned WindowsVersion() override { return windows_version; }
   bool ShowHelp(HWND, const std::string& file) override { return Note("help " + file), true; }
   void ShowMessage(HWND, const Text& text) override { Note("message " + Utf8(text)); }
   void ShowPopupMenu(HWND owner, HMENU menu) override {
@@ -64,6 +65,7 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   }
   int refusals = 0;
   UINT choice = 0;
+  unsigned windows_version = 6;
 
  private:
   using Lock = std::lock_guard<std::recursive_mutex>;
