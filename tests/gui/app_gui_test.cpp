@@ -3,6 +3,7 @@
 // and the patient table.
 #include <windows.h>
 
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 
@@ -236,7 +237,9 @@ class ProgramTest : public testing::Test {
  public:
   void SetUp() override {
     for (const Text& folder : {app, data, exchange}) test::MakeFolder(folder);
-    Text exe = U("Z:" TAVIK_PROGRAM_EXE);
+    // The build's exe, or the one the test command names (the package's signed one).
+    const char* named = std::getenv("TAVIK_PROGRAM_UNDER_TEST");
+    Text exe = U("Z:") + U(named != nullptr ? named : TAVIK_PROGRAM_EXE);
     for (char16_t& c : exe) c = c == u'/' ? u'\\' : c;
     CopyFileW(WideCStr(exe), WideCStr(app + u"\\tavikFM.exe"), FALSE);
     test::WriteFile(app + u"\\tavik.fp5", "");
