@@ -92,6 +92,15 @@ LRESULT HelpWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     case WM_NCCREATE: hwnd_ = hwnd; return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_CREATE: CreateControls(); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
+    case WM_CTLCOLORSTATIC:
+      // The topic's text, read-only, in the colours of text to read.
+      if (GetDlgCtrlID(reinterpret_cast<HWND>(lparam)) == kIdHelpText) {
+        const auto dc = reinterpret_cast<HDC>(wparam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_NCDESTROY: hwnd_ = nullptr; return DefWindowProcW(hwnd, message, wparam, lparam);
     default: return DefWindowProcW(hwnd, message, wparam, lparam);
