@@ -72,7 +72,10 @@ class NoWindow final : public MainWindowView {
   void OpenDocument(const Text&, const Text&) override {}
   void Beep() override {}
   void ShowTrayMenu() override {}
+  unsigned WindowsVersion() const override { return 6; }
   bool ShowHelp(const Text&) override { return true; }
+  bool RaiseHelpWindow() override { return false; }
+  void OpenHelpWindow(HelpFile) override {}
   bool SaveStartupShortcut() override { return true; }
   bool ticking() const { return ticking_; }
 

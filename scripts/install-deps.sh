@@ -15,7 +15,7 @@ packages=(
   libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386
   postgresql libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14
-  zip unzip jq python3 halibut
+  zip unzip jq python3 halibut osslsigncode openssl
 )
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo

@@ -30,14 +30,22 @@ struct Fake final : MainWindowView, FileSystem, PatientStore {
   void OpenDocument(const Text& path, const Text& folder) override { Note("open " + Utf8(path + u" in " + folder)); }
   void Beep() override { Note("beep"); }
   void ShowTrayMenu() override { Note("menu"); }
+  unsigned WindowsVersion() const override { return windows_version; }
   bool ShowHelp(const Text& file) override { return Note("help " + Utf8(file)), help_works; }
+  bool RaiseHelpWindow() override { return help_window_open && (Note("help window raised"), true); }
+  void OpenHelpWindow(HelpFile help) override { Note("help window on " + Utf8(help.topics.at(0).title)); }
   bool SaveStartupShortcut() override { return shortcut_works; }
   std::vector<Text> List(const Text& folder, const Text& pattern) override {
     Note("list " + Utf8(folder + u"\\" + pattern));
     if (fault) fault();
     return {};
   }
-  ReadStatus ReadAll(const Text&, std::uint64_t, std::string&) override { return ReadStatus::Missing; }
+  ReadStatus ReadAll(const Text& path, std::uint64_t, std::string& bytes) override {
+    Note("read " + Utf8(path));
+    if (!file_bytes) return ReadStatus::Missing;
+    bytes = *file_bytes;
+    return ReadStatus::Ok;
+  }
   bool Delete(const Text&) override { return false; }
   bool Rename(const Text&, const Text&) override { return false; }
   bool FolderExists(const Text& path) override { return folders.count(Utf8(path)) != 0; }
@@ -46,7 +54,9 @@ struct Fake final : MainWindowView, FileSystem, PatientStore {
   void Note(const std::string& line) { log += (log.empty() ? "" : " / ") + line; }
 
   std::string log;
-  bool start_hidden_box = false, help_works = true, shortcut_works = true;
+  bool start_hidden_box = false, help_works = true, shortcut_works = true, help_window_open = false;
+  unsigned windows_version = 6;
+  std::optional<std::string> file_bytes;
   std::set<std::string> folders{"D:\\V\\Filemk", "C:\\App\\Filemk", "D:\\\\Filemk", "\\Filemk"};
   std::set<std::string> files{"C:\\App\\tavik.fp5"};
   std::function<void()> fault;
@@ -203,10 +213,19 @@ const HandlerRow kHandlerRows[] = {
     {"a saved shortcut is reported", [](Program& p) { p.app.AddStartupShortcut(); }, "message ｽﾀｰﾄｱｯﾌﾟに登録しました"},
     {"a failed shortcut is reported", [](Program& p) { p.fake.shortcut_works = false, p.app.AddStartupShortcut(); },
      "message ｽﾀｰﾄｱｯﾌﾟ登録に失敗しました"},
-    {"help opens the program folder's help file", [](Program& p) { p.app.ShowHelpContents(); },
-     "help C:\\App\\tavikfm.hlp"},
+    {"help before Windows 10 opens the program folder's help file through Windows",
+     [](Program& p) { p.app.ShowHelpContents(); }, "help C:\\App\\tavikfm.hlp"},
     {"help that cannot be called is reported", [](Program& p) { p.fake.help_works = false, p.app.ShowHelpContents(); },
      "help C:\\App\\tavikfm.hlp / message DLL エントリ ポイント WinHelpA が user32 に見つかりません。"},
+    {"help on Windows 10 brings its open window forward",
+     [](Program& p) { p.fake.windows_version = 10, p.fake.help_window_open = true, p.app.ShowHelpContents(); },
+     "help window raised"},
+    {"help on Windows 10 without its file names the file",
+     [](Program& p) { p.fake.windows_version = 10, p.app.ShowHelpContents(); },
+     "read C:\\App\\tavikfm.hlp / message ヘルプファイルを開けません。\r\nC:\\App\\tavikfm.hlp"},
+    {"help on Windows 10 with a file that is no help file names the file",
+     [](Program& p) { p.fake.windows_version = 10, p.fake.file_bytes = "?_\3\0junk", p.app.ShowHelpContents(); },
+     "read C:\\App\\tavikfm.hlp / message ヘルプファイルを開けません。\r\nC:\\App\\tavikfm.hlp"},
     {"a tick's program error is dropped and the next tick runs in the current folder",
      [](Program& p) { TwoTicks(p, [] { throw ProgramError(5, u"x"); }); }, kTwoTicks},
     {"anything else a tick throws is dropped", [](Program& p) { TwoTicks(p, [] { throw 42; }); }, kTwoTicks},

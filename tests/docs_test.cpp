@@ -44,8 +44,6 @@ std::set<std::string> ProgramTexts() {
   std::set<std::string> texts{test::Utf8(Text(kProgramTitle) + Text(kAlreadyRunningSuffix)),
                               test::Utf8(AboutCaption(kProgramTitle)),
                               test::Utf8(AboutVersionLine({TAVIK_TEST_VERSION}))};
-  // The help window's texts, until they join program_texts.h with the window.
-  texts.insert({"目次", "関連項目", "閉じる", "ヘルプファイルを開けません。"});
   using Error = std::pair<int, TextView>;
   for (const auto& [number, description] :
        {Error{kTypeMismatch, kTypeMismatchText}, Error{kOverflow, kOverflowText}, Error{kOutOfMemory, kOutOfMemoryText},

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# Checks a release package made by scripts/package.sh against the builds it
+# Checks a release package made by scripts/package.sh against the build it
 # came from, without building anything:
-#   bash tools/package-check.sh ZIP BUILD_X86 BUILD_X64
-# BUILD_X86 and BUILD_X64 are the build folders of the windows-x86 and
-# windows-x64 presets. Prints one line per check and last
-# "package: N checks passed, M failed"; exits non-zero on any failure.
+#   bash tools/package-check.sh ZIP BUILD_X86 [CA_FILE]
+# BUILD_X86 is the build folder of the windows-x86 preset. With CA_FILE
+# (PEM certificates) the exe must carry an Authenticode signature that
+# verifies with them as its trusted roots; without it an exe may be signed
+# or not. Either way the exe without its signature is the build's. Prints
+# one line per check and last "package: N checks passed, M failed"; exits
+# non-zero on any failure.
 set -uo pipefail
-if [ $# -ne 3 ]; then
-  echo "usage: $0 ZIP BUILD_X86 BUILD_X64" >&2
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+  echo "usage: $0 ZIP BUILD_X86 [CA_FILE]" >&2
   exit 2
 fi
 zip_file="$1"
 build_x86="$2"
-build_x64="$3"
+ca_file="${3:-}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
@@ -48,16 +51,16 @@ project_version() {  # the project version a build folder was configured with
 version="$(project_version "$build_x86")"
 expected_files() {
   {
-    printf '%s\n' SHA256SUMS guide-ja.txt tavikFM.exe x64/tavikFM.exe
-    for png in "$root"/docs/*.png; do [ -e "$png" ] && basename "$png"; done
+    printf '%s\n' SHA256SUMS guide-ja.txt tavikFM.exe tavikfm.cnt tavikfm.hlp
+    # The screenshots the guide refers to.
+    for png in "$root"/docs/*.png; do
+      [ -e "$png" ] && grep -qF "$(basename "$png")" "$root/docs/guide-ja.txt" && basename "$png"
+    done
   } | LC_ALL=C sort
 }
 
-check_builds_version() {
-  local x64
-  x64="$(project_version "$build_x64")"
+check_build_version() {
   [ -n "$version" ] || { echo "no project version in $build_x86/CMakeCache.txt"; return 1; }
-  [ "$version" = "$x64" ] || { echo "x86 build $version, x64 build ${x64:-none}"; return 1; }
   echo "$version"
 }
 
@@ -189,7 +192,40 @@ check_same_as_build() {  # FILE BUILT
   cmp -s "$1" "$2" || { echo "differs from $2"; return 1; }
 }
 
-check "builds' project version" check_builds_version
+# The size of the exe's certificate table (its security directory); 0 for
+# an unsigned exe.
+signature_size() {
+  "$python" - "$1" <<'EOF'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+optional = pe + 24
+directories = optional + (96 if struct.unpack_from("<H", data, optional)[0] == 0x10B else 112)
+print(struct.unpack_from("<II", data, directories + 4 * 8)[1])
+EOF
+}
+
+check_signature() {  # FILE BUILT
+  local size
+  in_zip "$1" || return 1
+  size="$(signature_size "$1")" || return 1
+  if [ "$size" = 0 ]; then
+    [ -z "$ca_file" ] || { echo "not signed"; return 1; }
+    cmp -s "$1" "$2" || { echo "differs from $2"; return 1; }
+    echo "unsigned, the build's"
+    return 0
+  fi
+  if [ -n "$ca_file" ]; then
+    osslsigncode verify -CAfile "$ca_file" -in "$1" >"$work/verify.log" 2>&1 ||
+      { grep -iE "error|fail" "$work/verify.log" | head -n 3; return 1; }
+  fi
+  osslsigncode remove-signature -in "$1" -out "$work/unsigned.exe" >/dev/null 2>&1 ||
+    { echo "its signature cannot be removed"; return 1; }
+  cmp -s "$work/unsigned.exe" "$2" || { echo "differs from $2 once its signature is removed"; return 1; }
+  echo "signed ($size bytes${ca_file:+, verified against $(basename "$ca_file")}), the build's without it"
+}
+
+check "build's project version" check_build_version
 check "zip name" check_zip_name
 check "zip entries" check_entries
 mkdir -p "$work/zip"
@@ -197,16 +233,13 @@ mkdir -p "$work/zip"
 check "SHA256SUMS" check_sums
 check "guide-ja.txt byte order mark" check_guide_bom
 check "guide-ja.txt text" check_guide_text
-for flavour in x86 x64; do
-  if [ $flavour = x86 ]; then
-    exe="$work/zip/tavikFM.exe" build="$build_x86" machine=0x14c
-  else
-    exe="$work/zip/x64/tavikFM.exe" build="$build_x64" machine=0x8664
-  fi
-  check "$flavour tavikFM.exe is the build's" check_same_as_build "$exe" "$build/tavikFM.exe"
-  check "$flavour tavikFM.exe PE machine" check_pe_machine "$exe" $machine
-  check "$flavour tavikFM.exe version resource" check_pe_version "$exe"
-  check "$flavour tavikFM.exe imports" check_imports "$exe"
+exe="$work/zip/tavikFM.exe"
+check "tavikFM.exe signature" check_signature "$exe" "$build_x86/tavikFM.exe"
+check "tavikFM.exe PE machine (x86)" check_pe_machine "$exe" 0x14c
+check "tavikFM.exe version resource" check_pe_version "$exe"
+check "tavikFM.exe imports" check_imports "$exe"
+for help in tavikfm.hlp tavikfm.cnt; do
+  check "$help is the build's" check_same_as_build "$work/zip/$help" "$build_x86/$help"
 done
 
 echo "package: $passed checks passed, $failed failed"

@@ -8,6 +8,8 @@
 //   tavik_poke about     "ﾊﾞｰｼﾞｮﾝ情報(&A)": the version dialog
 //   tavik_poke options   "環境設定(&O)": the options dialog
 //   tavik_poke picker    the options dialog's first "...": the folder picker
+//   tavik_poke help      "ﾍﾙﾌﾟ目次(&H)": the program's help window, or the
+//                        Windows help engine's (before Windows 10)
 //   tavik_poke cancel    closes the innermost dialog
 //   tavik_poke close     WM_CLOSE to the main window
 #include <windows.h>
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/help_window_win32gui.h"
 #include "app/main_window_win32gui.h"
 #include "app/resource.h"
 #include "dialogs/dialogs_win32gui.h"
@@ -84,6 +87,16 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(options, WM_COMMAND, MAKEWPARAM(tavik::kIdExchangeFolderBrowse, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(options, tavik::kIdExchangeFolderBrowse)));
     return Print(Shown(tavik::kPickerWindowClass));
+  }
+  if (what == L"help") {
+    PostMessageW(main, WM_COMMAND, IDM_HELP_CONTENTS, 0);
+    for (int i = 0; i < 600; ++i, Sleep(50)) {
+      for (const wchar_t* window_class : {tavik::kHelpWindowClass, L"MS_WINHELP"}) {
+        HWND help = FindWindowW(window_class, nullptr);
+        if (help != nullptr && IsWindowVisible(help)) return Print(help);
+      }
+    }
+    return 1;
   }
   if (what == L"cancel") {
     for (const wchar_t* window_class :

@@ -131,12 +131,28 @@ void AppController::AddStartupShortcut() {
   window_.ShowMessage(Text(window_.SaveStartupShortcut() ? kShortcutRegistered : kShortcutFailed));
 }
 
+bool WindowsShowsHelpFiles(unsigned windows_version) { return windows_version < 10; }
+
 void AppController::ShowHelpContents() {
-  // Whatever fails in making the call is reported afterwards; what the help
-  // engine itself finds (a missing file, say) is its own to report.
-  if (!window_.ShowHelp(services_.program_folder + Text(kHelpFileSuffix))) {
-    window_.ShowMessage(Text(kHelpUnavailable));
+  const Text help_file = services_.program_folder + Text(kHelpFileSuffix);
+  if (WindowsShowsHelpFiles(window_.WindowsVersion())) {
+    // Whatever fails in making the call is reported afterwards; what the
+    // help engine itself finds (a missing file, say) is its own to report.
+    if (!window_.ShowHelp(help_file)) window_.ShowMessage(Text(kHelpUnavailable));
+    return;
   }
+  if (window_.RaiseHelpWindow()) return;
+  // The program's window stands in for the help engine, and like the engine
+  // it reports a file it cannot show, once, and does nothing else.
+  std::string bytes;
+  if (services_.files.ReadAll(help_file, kMaxHelpFileBytes, bytes) == ReadStatus::Ok) {
+    try {
+      window_.OpenHelpWindow(ReadHelpFile(bytes));
+      return;
+    } catch (const HelpFileError&) {
+    }
+  }
+  window_.ShowMessage(Text(kHelpFileUnreadable) + u"\r\n" + help_file);
 }
 
 }  // namespace tavik

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "app/help_file.h"
 #include "common/text.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"
@@ -33,9 +34,17 @@ class MainWindowView {
   virtual void Beep() = 0;
   // The tray menu at the mouse position; returns when it closes.
   virtual void ShowTrayMenu() = 0;
-  // The help file's table of contents; false when the help engine could
-  // not be called at all.
+  // The major version of Windows as the system reports it (10 on Windows
+  // 10 and 11).
+  virtual unsigned WindowsVersion() const = 0;
+  // The Windows help engine on the help file's table of contents; false
+  // when the engine could not be called at all.
   virtual bool ShowHelp(const Text& help_file) = 0;
+  // The program's own help window: brought forward when it is open (true),
+  // otherwise false and nothing happens.
+  virtual bool RaiseHelpWindow() = 0;
+  // Opens the program's own help window on the file's contents topic.
+  virtual void OpenHelpWindow(HelpFile help) = 0;
   // A shortcut to the program in the Startup folder; false on any failure.
   virtual bool SaveStartupShortcut() = 0;
 };
@@ -57,6 +66,13 @@ enum class TrayAction { None, Beep, ShowWindow, ShowMenu };
 // middle button) asks for nothing.
 TrayAction TrayActionFor(unsigned mouse_message);
 
+// Windows has a help engine for help files before Windows 10; from 10 on
+// the program shows its help file in its own window.
+bool WindowsShowsHelpFiles(unsigned windows_version);
+
+// A help file is a few tens of kilobytes; a larger one is not read.
+inline constexpr std::uint64_t kMaxHelpFileBytes = std::uint64_t{16} * 1024 * 1024;
+
 class AppController {
  public:
   AppController(MainWindowView& window, ProgramServices& services);
@@ -77,6 +93,8 @@ class AppController {
   void OnTrayNotification(unsigned mouse_message);
   void HideToTray();
   void AddStartupShortcut();
+  // The help file's table of contents: through the Windows help engine
+  // where Windows has one, otherwise in the program's own window.
   void ShowHelpContents();
 
  private:

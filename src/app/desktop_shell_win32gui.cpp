@@ -17,6 +17,12 @@ class SystemShell final : public DesktopShell {
 
   void Beep() override { MessageBeep(MB_OK); }
 
+  unsigned WindowsVersion() override {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExW(&version) ? version.dwMajorVersion : 0;
+  }
+
   bool ShowHelp(HWND owner, const std::string& help_file) override {
     // Looked up at the call: a system without the help engine is told
     // apart from a help file the engine cannot show.

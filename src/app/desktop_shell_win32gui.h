@@ -24,6 +24,9 @@ class DesktopShell {
   virtual void OpenDocument(HWND owner, const std::string& file, const std::string& folder) = 0;
   // MessageBeep(MB_OK).
   virtual void Beep() = 0;
+  // The major version of Windows, as GetVersionEx reports it to a program
+  // whose manifest names Windows 10.
+  virtual unsigned WindowsVersion() = 0;
   // WinHelpA(owner, file, HELP_FINDER, 0); false when the function could
   // not be called.
   virtual bool ShowHelp(HWND owner, const std::string& help_file) = 0;

@@ -1,6 +1,7 @@
 #include "app/main_window_win32gui.h"
 
 #include <cstring>
+#include <utility>
 
 #include "app/resource.h"
 #include "app/startup_shortcut_win32gui.h"
@@ -134,6 +135,7 @@ void MainWindow::Close() {
 
 void MainWindow::OnDestroy() {
   destroyed_ = true;
+  help_window_.reset();
   controller_.Shutdown();  // runs once
 }
 
@@ -235,7 +237,25 @@ void MainWindow::ShowTrayMenu() {
   if (popup != nullptr && hwnd_ != nullptr) shell_.ShowPopupMenu(hwnd_, popup);
 }
 
+unsigned MainWindow::WindowsVersion() const { return shell_.WindowsVersion(); }
+
 bool MainWindow::ShowHelp(const Text& help_file) { return shell_.ShowHelp(hwnd_, AnsiText(help_file)); }
+
+bool MainWindow::RaiseHelpWindow() {
+  if (!help_window_ || !help_window_->IsOpen()) return false;
+  help_window_->BringForward();
+  return true;
+}
+
+void MainWindow::OpenHelpWindow(HelpFile help) {
+  help_window_ = std::make_unique<HelpWindow>(std::move(help));
+  help_window_->Open(icon_);
+}
+
+bool MainWindow::TakeDialogKey(MSG& message) {
+  if (hwnd_ != nullptr && IsDialogMessageW(hwnd_, &message)) return true;
+  return help_window_ && help_window_->TakeDialogKey(message);
+}
 
 bool MainWindow::SaveStartupShortcut() { return tavik::SaveStartupShortcut(services_.program_folder); }
 

@@ -8,8 +8,11 @@
 
 #include <shellapi.h>
 
+#include <memory>
+
 #include "app/app_controller.h"
 #include "app/desktop_shell_win32gui.h"
+#include "app/help_window_win32gui.h"
 #include "common/handles_win32.h"
 #include "common/window_win32gui.h"
 
@@ -41,7 +44,14 @@ class MainWindow final : public MainWindowView {
   void OpenDocument(const Text& path, const Text& working_folder) override;
   void Beep() override;
   void ShowTrayMenu() override;
+  unsigned WindowsVersion() const override;
   bool ShowHelp(const Text& help_file) override;
+  bool RaiseHelpWindow() override;
+  void OpenHelpWindow(HelpFile help) override;
+  // The keyboard of the program's modeless windows (the main window and
+  // the help window) for a message of the thread's loop; true when one of
+  // them took it.
+  bool TakeDialogKey(MSG& message);
   bool SaveStartupShortcut() override;
 
  private:
@@ -69,6 +79,7 @@ class MainWindow final : public MainWindowView {
   IconHandle small_icon_;
   UINT taskbar_created_ = 0;
   NOTIFYICONDATAA tray_icon_{};
+  std::unique_ptr<HelpWindow> help_window_;  // once opened; the user may have closed its window
   bool destroyed_ = false;
   bool dialog_open_ = false;
 };

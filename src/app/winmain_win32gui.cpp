@@ -48,8 +48,7 @@ int Main() {
   // The program lives as long as the main window does.
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    HWND main = window.handle();
-    if (main != nullptr && IsDialogMessageW(main, &message)) continue;
+    if (window.TakeDialogKey(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -45,6 +45,14 @@ inline constexpr TextView kShortcutFileSuffix = u"\\TavikFMのショートカッ
 // The Windows help engine could not be called.
 inline constexpr TextView kHelpUnavailable = u"DLL エントリ ポイント WinHelpA が user32 に見つかりません。";
 
+// The program's own help window, where Windows shows no help files: its
+// caption is the help file's title.
+inline constexpr TextView kHelpContentsLabel = u"目次";
+inline constexpr TextView kHelpLinksLabel = u"関連項目";
+inline constexpr TextView kHelpCloseCaption = u"閉じる";
+// Followed on the next line by the help file's path.
+inline constexpr TextView kHelpFileUnreadable = u"ヘルプファイルを開けません。";
+
 // The start-up shortcut.
 inline constexpr TextView kShortcutRegistered = u"ｽﾀｰﾄｱｯﾌﾟに登録しました";
 inline constexpr TextView kShortcutFailed = u"ｽﾀｰﾄｱｯﾌﾟ登録に失敗しました";

@@ -3,9 +3,12 @@
 // and the patient table.
 #include <windows.h>
 
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 
+#include "app/help_pages.h"
+#include "app/help_window_win32gui.h"
 #include "app/main_window_win32gui.h"
 #include "app/resource.h"
 #include "common/wide_text_win32.h"
@@ -42,6 +45,7 @@ class RecordingShell final : public DesktopShell, public PatientStore {
     Note("open " + file + " in " + folder);
   }
   void Beep() override { Note("beep"); }
+  unsigned WindowsVersion() override { return windows_version; }
   bool ShowHelp(HWND, const std::string& file) override { return Note("help " + file), true; }
   void ShowMessage(HWND, const Text& text) override { Note("message " + Utf8(text)); }
   void ShowPopupMenu(HWND owner, HMENU menu) override {
@@ -64,6 +68,7 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   }
   int refusals = 0;
   UINT choice = 0;
+  unsigned windows_version = 6;
 
  private:
   using Lock = std::lock_guard<std::recursive_mutex>;
@@ -234,9 +239,15 @@ class ProgramTest : public testing::Test {
  public:
   void SetUp() override {
     for (const Text& folder : {app, data, exchange}) test::MakeFolder(folder);
-    Text exe = U("Z:" TAVIK_PROGRAM_EXE);
+    // The build's exe, or the one the test command names (the package's signed one).
+    const char* named = std::getenv("TAVIK_PROGRAM_UNDER_TEST");
+    Text exe = U("Z:") + U(named != nullptr ? named : TAVIK_PROGRAM_EXE);
     for (char16_t& c : exe) c = c == u'/' ? u'\\' : c;
     CopyFileW(WideCStr(exe), WideCStr(app + u"\\tavikFM.exe"), FALSE);
+    // The help files the build (or the package) has beside the exe.
+    for (TextView help : {u"\\tavikfm.hlp", u"\\tavikfm.cnt"}) {
+      CopyFileW(WideCStr(FolderOfPath(exe) + Text(help)), WideCStr(app + Text(help)), FALSE);
+    }
     test::WriteFile(app + u"\\tavik.fp5", "");
     test::DeleteRegistryApplication(u"TavikFM");
     Write(L"TavikView", L"Folda", data);
@@ -278,6 +289,11 @@ class ProgramTest : public testing::Test {
     DWORD size = sizeof value;
     RegGetValueW(HKEY_CURRENT_USER, SettingsKey(L"TavikFM").c_str(), L"Visible", RRF_RT_REG_SZ, nullptr, value, &size);
     return Utf8(TextFromWide(value));
+  }
+  // A file the intake only renames: a tick has run once it is a backup.
+  void ExpectTicks(const char* name) {
+    test::WriteFile(exchange + u"\\" + U(name) + u".fmr", "Fun=OTHER\r\n");
+    test::WaitUntil("a tick", [&] { return test::PathExists(exchange + u"\\" + U(name) + u".bak"); });
   }
   static void WaitEnd(PROCESS_INFORMATION& p) {
     test::WaitUntil("the end", [&] { return WaitForSingleObject(p.hProcess, 0) == WAIT_OBJECT_0; });
@@ -340,6 +356,128 @@ TEST_P(DegradedStart, ShowsItsMessageAndWaitsHiddenInTheTrayUntilClosed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Load, DegradedStart, testing::ValuesIn(kDegradedRows), test::RowName<DegradedRow>);
+
+// The help, with Wine standing in for each Windows: before Windows 10 the
+// help engine (Wine's viewer), from 10 on the program's own window.
+struct HelpRow {
+  const char* name;
+  const wchar_t* windows;  // Wine's version for tavikFM.exe alone
+  bool file_there;
+  std::function<void(ProgramTest&, DWORD program)> expect;
+};
+
+class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpRow> {
+ public:
+  static constexpr wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\tavikFM.exe";
+  void SetUp() override {
+    ProgramTest::SetUp();
+    const std::wstring version = GetParam().windows;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kAppDefaults, L"Version", REG_SZ, version.c_str(),
+                    static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    std::string bytes = test::ReadFile(app + u"\\tavikfm.hlp").value_or("");
+    help = ReadHelpFile(bytes);
+    if (!GetParam().file_there) DeleteFileW(WideCStr(app + u"\\tavikfm.hlp"));
+  }
+  void TearDown() override {
+    // Wine's viewer is a program of its own, started by the help call.
+    for (HWND viewer = FindWindowW(L"MS_WINHELP", nullptr); viewer != nullptr;
+         viewer = FindWindowW(L"MS_WINHELP", nullptr)) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(viewer, &process);
+      const KernelHandle handle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process));
+      TerminateProcess(handle.get(), 0);
+      WaitForSingleObject(handle.get(), 10000);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults);
+    ProgramTest::TearDown();
+  }
+  std::string Page(std::size_t topic) const { return Utf8(PageOf(help, topic).text); }
+  HelpFile help;
+};
+
+// The control `id` anywhere below `window`.
+HWND Descendant(HWND window, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM state) {
+        auto* s = reinterpret_cast<Search*>(state);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A message box of another process than the program's.
+HWND OthersBox(DWORD program) {
+  HWND found = nullptr;
+  test::WaitUntil("the help engine's question", [&] {
+    for (found = FindWindowW(L"#32770", nullptr); found != nullptr;
+         found = FindWindowExW(nullptr, found, L"#32770", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(found, &owner);
+      if (owner != program && IsWindowVisible(found)) return true;
+    }
+    return false;
+  });
+  return found;
+}
+
+const HelpRow kHelpRows[] = {
+    {"before Windows 10 the help engine shows the file's contents topic", L"winxp", true,
+     [](ProgramTest& t, DWORD) {
+       auto& h = static_cast<ProgramHelp&>(t);
+       HWND viewer = test::WaitForWindow(L"MS_WINHELP");
+       const std::string first = Utf8(h.help.topics[h.help.contents_topic].paragraphs.at(0).PlainText());
+       test::WaitUntil("the contents topic in the viewer",
+                       [&] { return test::TextOf(Descendant(viewer, 0x701)).find(first) != std::string::npos; });
+     }},
+    {"before Windows 10 a missing file is the engine's question and ticks resume once it is answered", L"win7", false,
+     [](ProgramTest& t, DWORD program) {
+       PostMessageW(OthersBox(program), WM_COMMAND, IDNO, 0);
+       t.ExpectTicks("after-question");
+     }},
+    {"on Windows 10 the program's window shows the contents follows a jump and comes forward again", L"win10", true,
+     [](ProgramTest& t, DWORD program) {
+       auto& h = static_cast<ProgramHelp&>(t);
+       HWND window = test::WaitForWindow(kHelpWindowClass, nullptr, program);
+       EXPECT_EQ(test::TextOf(window), Utf8(h.help.title));
+       EXPECT_EQ(test::TextOf(window, kIdHelpText), h.Page(h.help.contents_topic));
+       const HelpLink first = PageOf(h.help, h.help.contents_topic).links.at(0);
+       HWND links = GetDlgItem(window, kIdHelpLinks);
+       SendMessageW(links, LB_SETCURSEL, 0, 0);
+       SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdHelpLinks, LBN_DBLCLK), reinterpret_cast<LPARAM>(links));
+       EXPECT_EQ(test::TextOf(window, kIdHelpText), h.Page(first.topic));
+       t.ExpectTicks("while-open");
+       PostMessageW(FindWindowW(kMainWindowClass, nullptr), WM_COMMAND, IDM_HELP_CONTENTS, 0);
+       t.ExpectTicks("after-second-command");
+       EXPECT_EQ(FindWindowExW(nullptr, window, kHelpWindowClass, nullptr), nullptr) << "one help window";
+       EXPECT_EQ(test::TextOf(window, kIdHelpText), h.Page(first.topic)) << "brought forward as it was";
+     }},
+    {"on Windows 10 a missing file is named in one message and ticks go on", L"win10", false,
+     [](ProgramTest& t, DWORD program) {
+       HWND box = test::WaitForWindow(L"#32770", L"TavikFM", program);
+       EXPECT_EQ(test::AnswerMessageBox(box), "ヘルプファイルを開けません。\r\n" + Utf8(t.app) + "\\tavikfm.hlp");
+       t.ExpectTicks("after-message");
+       EXPECT_EQ(FindWindowW(kHelpWindowClass, nullptr), nullptr);
+     }},
+};
+
+TEST_P(ProgramHelp, ComesFromTheHelpMenuBesideTheExe) {
+  PROCESS_INFORMATION& program = Run();
+  HWND main = test::WaitForWindow(kMainWindowClass, nullptr, program.dwProcessId);
+  PostMessageW(main, WM_COMMAND, IDM_HELP_CONTENTS, 0);
+  GetParam().expect(*this, program.dwProcessId);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  WaitEnd(program);
+}
+
+INSTANTIATE_TEST_SUITE_P(Help, ProgramHelp, testing::ValuesIn(kHelpRows), test::RowName<HelpRow>);
 
 }  // namespace
 }  // namespace tavik

@@ -12,10 +12,14 @@
 namespace tavik::test {
 
 std::string TextOf(HWND window) {
-  wchar_t text[512] = {};
   DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 0xFFFFFFFF, &length);
-  return Utf8(TextFromWide(std::wstring_view(text, length)));
+  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 0xFFFFFFFF, &length);
+  // An ANSI window (a rich edit of Wine's help viewer) counts its text in
+  // wide characters but needs room for its bytes on the way.
+  std::wstring text(2 * length + 2, L'\0');
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 0xFFFFFFFF,
+                      &length);
+  return Utf8(TextFromWide(std::wstring_view(text.data(), length)));
 }
 
 std::string TextOf(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
