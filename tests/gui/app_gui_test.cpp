@@ -396,20 +396,19 @@ class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpR
 };
 
 // The control `id` anywhere below `window`.
+struct Search {
+  int id;
+  HWND found;
+};
+BOOL CALLBACK FindDescendant(HWND child, LPARAM state) {
+  auto* search = reinterpret_cast<Search*>(state);
+  if (GetDlgCtrlID(child) != search->id) return TRUE;
+  search->found = child;
+  return FALSE;
+}
 HWND Descendant(HWND window, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM state) {
-        auto* s = reinterpret_cast<Search*>(state);
-        if (GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  Search search{id, nullptr};
+  EnumChildWindows(window, FindDescendant, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
