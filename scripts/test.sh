@@ -313,12 +313,17 @@ package_step() {  # name, then the command; its output goes to the package log
 signed_package() {
   local sign="$work/sign"
   mkdir -p "$sign"
-  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$sign/key.pem" -out "$sign/cert.pem" -days 2 \
-    -subj "/CN=TavikFM test signing" -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature &&
-    openssl pkcs12 -export -inkey "$sign/key.pem" -in "$sign/cert.pem" -out "$sign/cert.p12" -passout pass:throwaway &&
+  # openssl's progress dots go to a log, shown only when it fails.
+  if ! openssl req -x509 -newkey rsa:2048 -nodes -keyout "$sign/key.pem" -out "$sign/cert.pem" -days 2 \
+    -subj "/CN=TavikFM test signing" -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature \
+    2>"$sign/openssl.log"; then
+    cat "$sign/openssl.log"
+    return 1
+  fi
+  openssl pkcs12 -export -inkey "$sign/key.pem" -in "$sign/cert.pem" -out "$sign/cert.p12" -passout pass:throwaway &&
     TAVIK_SIGN_PKCS12="$sign/cert.p12" TAVIK_SIGN_PASSWORD=throwaway bash scripts/package.sh &&
     bash tools/package-check.sh dist/TavikFM-*-windows.zip build/windows-x86 "$sign/cert.pem" &&
-    unzip -q -o dist/TavikFM-*-windows.zip tavikFM.exe -d "$sign/zip"
+    unzip -q -o dist/TavikFM-*-windows.zip tavikFM.exe tavikfm.hlp tavikfm.cnt -d "$sign/zip"
 }
 signed_exe_starts() {
   local reason
