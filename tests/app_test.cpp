@@ -220,6 +220,12 @@ const HandlerRow kHandlerRows[] = {
     {"help on Windows 10 brings its open window forward",
      [](Program& p) { p.fake.windows_version = 10, p.fake.help_window_open = true, p.app.ShowHelpContents(); },
      "help window raised"},
+    {"help on Windows 10 opens the file in the program's window",
+     [](Program& p) {
+       p.fake.windows_version = 10, p.fake.file_bytes = test::ReadFile(U(TAVIK_HELP_TEST_DIR "/test/tavikfm.hlp"));
+       p.app.ShowHelpContents();
+     },
+     "read C:\\App\\tavikfm.hlp / help window on 目次（テスト）"},
     {"help on Windows 10 without its file names the file",
      [](Program& p) { p.fake.windows_version = 10, p.app.ShowHelpContents(); },
      "read C:\\App\\tavikfm.hlp / message ヘルプファイルを開けません。\r\nC:\\App\\tavikfm.hlp"},

@@ -3,6 +3,7 @@
 // boundary), a file of Halibut's, the program's own help text, and the
 // files the reader refuses.
 #include "app/help_file.h"
+#include "app/help_pages.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,23 @@ TEST(HelpFile, ReadsHalibutsFile) {
     }
   }
   EXPECT_NE(text.find("\r\nfirst line of code\r\nsecond line of code\r\n"), std::string::npos);
+}
+
+// What the program's help window shows of a topic: its paragraphs apart by
+// an empty line, and each topic its jumps lead to once, in their order,
+// without the topic itself and without a jump that leads nowhere.
+TEST(HelpPage, ListsEachOtherTopicItsJumpsLeadToOnce) {
+  const auto jump = [](const char16_t* text, std::size_t to) { return HelpSpan{text, to, true}; };
+  HelpFile file;
+  file.topics = {{u"目次", {{{HelpSpan{u"a"}, jump(u"x", 2)}}, {{jump(u"y", 1), jump(u"self", 0)}}}, {}},
+                 {u"One", {{{jump(u"back", 0), jump(u"nowhere", HelpSpan::kNoTopic), jump(u"again", 2)}}}, {}},
+                 {u"Two", {}, {}}};
+  const HelpPage page = PageOf(file, 0);
+  EXPECT_EQ(Utf8(page.text), "ax\r\n\r\nyself");
+  ASSERT_EQ(page.links.size(), 2u);
+  EXPECT_EQ(Utf8(page.links[0].title) + " " + Utf8(page.links[1].title), "Two One");
+  EXPECT_EQ(page.links[0].topic + page.links[1].topic * 10, 12u);
+  EXPECT_EQ(PageOf(file, 1).links.size(), 2u) << "none lost to a jump that leads nowhere";
 }
 
 // --- Refusals ------------------------------------------------------------------
