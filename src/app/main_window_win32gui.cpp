@@ -144,8 +144,12 @@ void MainWindow::OpenDialog(Open open) {
     return;
   }
   dialog_open_ = true;
+  // Cleared however the dialog ends.
+  struct ClearOnExit {
+    bool& flag;
+    ~ClearOnExit() { flag = false; }
+  } const clear{dialog_open_};
   open();
-  dialog_open_ = false;
 }
 
 void MainWindow::OnCommand(int id) {

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <mutex>
+#include <new>
 
 #include "app/main_window_win32gui.h"
 #include "app/resource.h"
@@ -41,7 +42,10 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   void OpenDocument(HWND, const std::string& file, const std::string& folder) override {
     Note("open " + file + " in " + folder);
   }
-  void Beep() override { Note("beep"); }
+  void Beep() override {
+    Note("beep");
+    if (beep_fails) throw std::bad_alloc();
+  }
   bool ShowHelp(HWND, const std::string& file) override { return Note("help " + file), true; }
   void ShowMessage(HWND, const Text& text) override { Note("message " + Utf8(text)); }
   void ShowPopupMenu(HWND owner, HMENU menu) override {
@@ -64,6 +68,7 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   }
   int refusals = 0;
   UINT choice = 0;
+  bool beep_fails = false;
 
  private:
   using Lock = std::lock_guard<std::recursive_mutex>;
@@ -122,6 +127,15 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
   EXPECT_EQ(std::string(r.szTip, 64), std::string("TavikFM\0", 8) + std::string(56, ' '));
   EXPECT_TRUE(IsWindowVisible(main));
   ExpectTicks("a");
+}
+
+TEST_F(MainWindowTest, AHandlerThatFailsEndsItsMessageAndTheProgramGoesOn) {
+  HWND main = Start("1");
+  shell.beep_fails = true;
+  SendMessageW(main, WM_MBUTTONDOWN, 1, WM_LBUTTONDOWN);
+  ExpectTicks("a");
+  SendMessageW(main, WM_MBUTTONDOWN, 1, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(IsWindowVisible(main));
 }
 
 // `log`: what the shell was asked; "help" for the program folder's help file.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -172,6 +173,7 @@ Text MemorySettingsStore::ReadSetting(TextView application, TextView section, Te
 }
 
 bool MemorySettingsStore::WriteSetting(TextView application, TextView section, TextView key, TextView value) {
+  if (throw_writes) throw std::bad_alloc();
   if (fail_writes) return false;
   entries_[Name(application, section, key)] = Text(value);
   return true;

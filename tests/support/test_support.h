@@ -90,6 +90,7 @@ class MemorySettingsStore final : public SettingsStore {
   bool WriteSetting(TextView application, TextView section, TextView key, TextView value) override;
   std::optional<Text> Stored(TextView application, TextView key) const;  // under "Settings"
   bool fail_writes = false;                                              // WriteSetting fails and stores nothing
+  bool throw_writes = false;  // WriteSetting throws, as a store out of memory would
 
  private:
   static Text Name(TextView application, TextView section, TextView key);
