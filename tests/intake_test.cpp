@@ -7,6 +7,7 @@
 #include <functional>
 #include <new>
 #include <tuple>
+#include <utility>
 
 #include "intake/ansi_decoder.h"
 #include "intake/exchange_file.h"
@@ -311,6 +312,7 @@ class FakeStore final : public PatientStore {
     ++calls;
     if (fail_at) throw DatabaseError(*fail_at, "SQLExecDirectW", fail_state, 0, u"no answer");
     if (record.PID == throw_for) throw std::bad_alloc();
+    if (while_storing) std::exchange(while_storing, nullptr)();
     stored.push_back(Utf8(record.PID) + ":" + Utf8(record.PName) + ":" + Utf8(record.PTel));
     return StoreAction::Inserted;
   }
@@ -318,6 +320,7 @@ class FakeStore final : public PatientStore {
   std::optional<DatabaseStage> fail_at;
   std::string fail_state = "08S01";
   Text throw_for = u"<none>";
+  std::function<void()> while_storing;  // once
   int calls = 0;
 };
 
@@ -435,6 +438,15 @@ TEST_F(Intake, AStoredFileThatCannotBeRenamedIsStoredAgainLater) {
   EXPECT_EQ(Tick().stored, 1u);
   EXPECT_EQ(store.calls, 2);
   EXPECT_EQ(Names(), std::vector<std::string>{"a.bak"});
+}
+
+TEST_F(Intake, AFileWrittenAgainWhileItsPatientIsStoredWaitsForTheNextTick) {
+  Put({{"a.fmr", PatientFile("1")}});
+  store.while_storing = [&] { Put({{"a.fmr", PatientFile("2")}}); };
+  EXPECT_EQ(Tick().left, 1u);
+  EXPECT_EQ(Tick().stored, 1u);
+  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:山田:03", "2:山田:03"}));
+  EXPECT_EQ(ReadFile(dir / u"a.bak"), PatientFile("2"));
 }
 
 TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {

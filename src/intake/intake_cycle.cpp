@@ -82,6 +82,13 @@ IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& databas
     return FileOutcome::Left;
   }
   if (file_system_.FileExists(backup)) file_system_.Delete(backup);
+  // The viewer may have written the file again while it was stored: only
+  // the bytes that were stored go to the backup; new ones wait for the
+  // next tick, which reads and stores them.
+  std::string again;
+  if (file_system_.ReadAll(path, kMaxPatientFileBytes, again) != ReadStatus::Ok || again != bytes) {
+    return FileOutcome::Left;
+  }
   // A stored file that cannot be renamed is read and stored again on a
   // later tick, as an update of the row it now has.
   return file_system_.Rename(path, backup) ? FileOutcome::Stored : FileOutcome::Left;
