@@ -29,8 +29,10 @@ constexpr TwipsRect kStartupShortcutPlace{1920, 360, 1575, 375};
 #endif
 constexpr UINT kTrayId = 1;
 constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
-// The tray icon reports as a middle-button press whose x coordinate is
-// the mouse message over the icon.
+// The tray icon reports as a middle-button press whose wParam is the
+// icon's id and whose x coordinate is the mouse message over the icon. A
+// real middle click carries MK_MBUTTON in wParam instead, and its x may be
+// any of those messages' numbers on a screen scaled large enough.
 constexpr UINT kTrayCallback = WM_MBUTTONDOWN;  // 0x0207
 
 }  // namespace
@@ -102,8 +104,8 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       if (wparam == kIntakeTimerId) controller_.OnTick();
       if (wparam == kTrayRetryTimerId) AddTrayIconOrRetry();
       return 0;
-    case kTrayCallback:  // also a real middle click, whose x is far below any mouse message
-      controller_.OnTrayNotification(LOWORD(lparam));
+    case kTrayCallback:
+      if (wparam == kTrayId) controller_.OnTrayNotification(LOWORD(lparam));
       return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_QUERYENDSESSION: return TRUE;

@@ -152,6 +152,7 @@ const InputRow kInputRows[] = {
     {"a tray right press opens the tray menu", WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN,
      "popup ﾍﾙﾌﾟ(&H)|ﾊﾞｰｼﾞｮﾝ情報(&A)|-|環境設定(&O)|-|終了(&X)", false},
     {"help from either menu", WM_COMMAND, IDM_HELP_CONTENTS, 0, "help", false},
+    {"a real middle click is no tray click at any x", WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(515, 9), "", false},
 };
 
 class MainWindowInput : public MainWindowTest, public testing::WithParamInterface<InputRow> {};
