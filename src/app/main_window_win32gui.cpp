@@ -46,16 +46,19 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
+  // Both shared: the system keeps them as long as the module, so the window
+  // class, which outlives this window, never holds a destroyed icon.
   icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON,
                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-  small_icon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+  HICON small_icon =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = &ObjectWindowProc<MainWindow>;
   window_class.hInstance = instance;
   window_class.hIcon = icon_;
-  window_class.hIconSm = small_icon_.get();
+  window_class.hIconSm = small_icon;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window_class.lpszClassName = kMainWindowClass;

@@ -116,6 +116,11 @@ class MainWindowTest : public testing::Test {
 };
 
 TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndTicks) {
+  {
+    RecordingShell other;
+    MainWindow earlier(other, services);  // gone before this one: the class's icons outlive it
+    earlier.Create();
+  }
   HWND main = Start("0");
   EXPECT_EQ(shell.log(), "NIM_ADD / " + Opened());
   const NOTIFYICONDATAA r = shell.record();
@@ -124,6 +129,10 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
                 std::to_string(r.uCallbackMessage),
             (sizeof(void*) == 4 ? "88" : "104") + std::string(" 1 7 519"));
   EXPECT_TRUE(r.hWnd == main && r.hIcon == reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
+  ICONINFO small{};
+  EXPECT_TRUE(r.hIcon != nullptr && GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICONSM)), &small));
+  DeleteObject(small.hbmColor);
+  DeleteObject(small.hbmMask);
   EXPECT_EQ(std::string(r.szTip, 64), std::string("TavikFM\0", 8) + std::string(56, ' '));
   EXPECT_TRUE(IsWindowVisible(main));
   ExpectTicks("a");
@@ -216,8 +225,15 @@ TEST_F(MainWindowTest, TheVersionDialogOpensFromTheTrayMenuOwnedWhileTheWindowSt
                   [&] {
                     HWND about = test::WaitForWindow(kAboutWindowClass);
                     EXPECT_EQ(test::TextOf(about), "TavikFMのﾊﾞｰｼﾞｮﾝ情報");
-                    EXPECT_EQ(test::TextOf(about, kIdAboutTitle), "TavikFM");
-                    EXPECT_EQ(test::TextOf(about, kIdAboutVersion), "ﾊﾞｰｼﾞｮﾝ 2.10.3") << "this program's version";
+                    // The controls in tab order: OK, the icon, the description, the title, the version.
+                    std::string controls;
+                    for (HWND c = GetWindow(about, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+                      controls += test::TextOf(c) + "|";
+                    }
+                    EXPECT_EQ(
+                        controls,
+                        "OK||TavikViewから受け取った患者情報をファイルメーカーに登録します。|TavikFM|ﾊﾞｰｼﾞｮﾝ 2.10.3|")
+                        << "this program's version";
                     EXPECT_EQ(GetWindow(about, GW_OWNER), main);
                     EXPECT_FALSE(IsWindowVisible(main));
                     ExpectTicks("b");
