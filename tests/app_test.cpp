@@ -57,7 +57,7 @@ struct Fake final : MainWindowView, FileSystem, PatientStore {
   bool start_hidden_box = false, help_works = true, shortcut_works = true, help_window_open = false;
   unsigned windows_version = 6;
   std::optional<std::string> file_bytes;
-  std::set<std::string> folders{"D:\\V\\Filemk", "C:\\App\\Filemk", "D:\\\\Filemk", "\\Filemk"};
+  std::set<std::string> folders{"D:\\V\\Filemk", "C:\\App\\Filemk", "C:\\Filemk", "D:\\\\Filemk", "\\Filemk"};
   std::set<std::string> files{"C:\\App\\tavik.fp5"};
   std::function<void()> fault;
 };
@@ -93,7 +93,7 @@ const std::string kRotationFails = "tray add / open C:\\App\\tavik.fp5 in C:\\Ap
 
 struct LoadRow {
   const char *name, *folda, *kosin_time, *visible;
-  std::function<void(Fake&)> arrange;
+  std::function<void(Program&)> arrange;
   std::string log;
   std::int32_t tick_interval;
 };
@@ -108,25 +108,33 @@ const LoadRow kLoadRows[] = {
      StartLog("D:\\\\Filemk", "timer 1000 / show / clear"), 1000},
     {"an empty Folda gives just the suffix", "", nullptr, nullptr, nullptr,
      StartLog("\\Filemk", "timer 1000 / show / clear"), 1000},
+    {"a program folder at a drive's root is the root where the folder itself is used", nullptr, nullptr, nullptr,
+     [](Program& p) {
+       p.services.program_folder = u"C:";
+       p.fake.files = {"C:\\tavik.fp5"};
+     },
+     "tray add / open C:\\tavik.fp5 in C:\\ / list C:\\Filemk\\*.bk2 / list C:\\Filemk\\*.bak / timer 1000 / show / "
+     "clear",
+     1000},
     {"an interval below the bounds is kept but ticks at 300", "D:\\V", "150", nullptr, nullptr,
      StartLog("D:\\V\\Filemk", "timer 300 / show / clear"), 150},
-    {"a missing exchange folder stops with its message", "D:\\V", nullptr, "1", [](Fake& f) { f.folders = {}; },
+    {"a missing exchange folder stops with its message", "D:\\V", nullptr, "1", [](Program& p) { p.fake.folders = {}; },
      "tray add / message データ交信フォルダが見つかりません。TavikViewの設定を確かめて下さい。", 1000},
     {"a database file in the viewer's folder only is missing", "D:\\V", nullptr, nullptr,
-     [](Fake& f) { f.files = {"D:\\V\\tavik.fp5"}; }, "tray add / message ﾌｧｲﾙﾒｰｶｰのﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙが見つかりません",
-     1000},
+     [](Program& p) { p.fake.files = {"D:\\V\\tavik.fp5"}; },
+     "tray add / message ﾌｧｲﾙﾒｰｶｰのﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙが見つかりません", 1000},
     {"a KosinTime that is no number stops with error 13", "D:\\V", "abc", nullptr, nullptr,
      "tray add / message ｴﾗｰ: '13' - 型が一致しません。.", 1000},
     {"a Visible beyond 16 bits stops with error 6", "D:\\V", "2000", "32768", nullptr,
      "tray add / message ｴﾗｰ: '6' - オーバーフローしました。.", 2000},
     {"an error in the rotation ends the sequence before the timer", "D:\\V", nullptr, nullptr,
-     [](Fake& f) { f.fault = [] { throw ProgramError(53, u"ファイルが見つかりません。"); }; },
+     [](Program& p) { p.fake.fault = [] { throw ProgramError(53, u"ファイルが見つかりません。"); }; },
      kRotationFails + "message ｴﾗｰ: '53' - ファイルが見つかりません。.", 1000},
     {"running out of memory is error 7", "D:\\V", nullptr, nullptr,
-     [](Fake& f) { f.fault = [] { throw std::bad_alloc(); }; },
+     [](Program& p) { p.fake.fault = [] { throw std::bad_alloc(); }; },
      kRotationFails + "message ｴﾗｰ: '7' - メモリが不足しています。.", 1000},
     {"an error without a number is error 5", "D:\\V", nullptr, nullptr,
-     [](Fake& f) { f.fault = [] { throw std::runtime_error("x"); }; },
+     [](Program& p) { p.fake.fault = [] { throw std::runtime_error("x"); }; },
      kRotationFails + "message ｴﾗｰ: '5' - プロシージャの呼び出し、または引数が不正です。.", 1000},
 };
 
@@ -135,7 +143,7 @@ class StartSequence : public testing::TestWithParam<LoadRow> {};
 TEST_P(StartSequence, RunsItsStepsInOrderOnce) {
   const LoadRow& row = GetParam();
   Program p(row.folda, row.kosin_time, row.visible);
-  if (row.arrange) row.arrange(p.fake);
+  if (row.arrange) row.arrange(p);
   p.app.Start();
   p.app.Start();
   EXPECT_EQ(p.fake.log, row.log);

@@ -84,6 +84,7 @@ struct PickRow {
   const char *start, *picked;
   std::function<void(FakeControls&)> meanwhile;
   const char *notified, *written;
+  const char* program_folder = "C:\\App";
 };
 
 const PickRow kPickRows[] = {
@@ -92,6 +93,7 @@ const PickRow kPickRows[] = {
     {"a start on another drive moves the list whose notification opens that drive", FolderRow::Backup, "D:\\work",
      nullptr, nullptr, "D", "D:\\work"},
     {"an empty starting folder opens the program folder", FolderRow::Database, "", nullptr, nullptr, "", "C:\\App"},
+    {"a program folder at a drive's root opens the root", FolderRow::Database, "", nullptr, nullptr, "", "D:\\", "D:"},
     {"a share, which the drive list lacks, opens the program folder", FolderRow::Exchange, "\\\\s\\h", nullptr, nullptr,
      "", "C:\\App"},
     {"a picked drive opens its current folder", FolderRow::Database, "C:\\V", "D", nullptr, "D", "D:\\work"},
@@ -113,7 +115,7 @@ TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
   if (row.row == FolderRow::Backup) values.backup_folder = U(row.start);
   if (row.row == FolderRow::Database) values.database_folder = U(row.start);
   ProgramValues expected = values;
-  FolderPicker picker(row.row, values, controls, controls, u"C:\\App");
+  FolderPicker picker(row.row, values, controls, controls, U(row.program_folder));
   controls.picker = &picker;
   picker.Open();
   if (row.meanwhile) row.meanwhile(controls);
@@ -131,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows)
 TEST(Paths, AreJoinedWithOneSeparatorAddedAndTakenApartAtTheLast) {
   EXPECT_EQ(JoinPath(u"D:\\", u"Filemk"), u"D:\\\\Filemk");
   EXPECT_EQ(FolderOfPath(u"C:\\App\\tavikFM.exe"), u"C:\\App");
+  EXPECT_EQ(FolderOfPath(u"C:\\tavikFM.exe"), u"C:");
   EXPECT_EQ(FolderOfPath(u"tavikFM.exe"), u"");
+  EXPECT_EQ(FolderItself(u"C:") + u"|" + FolderItself(u"C:\\App") + u"|" + FolderItself(u"C:a"), u"C:\\|C:\\App|C:a");
 }
 
 // `normalised`: "bare " for a bare drive, then the normalised path; `chain`: the tree's folders down to the

@@ -3,8 +3,11 @@
 // natively); the intake cycle and the backup rotation.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <new>
+#include <tuple>
+#include <utility>
 
 #include "intake/ansi_decoder.h"
 #include "intake/exchange_file.h"
@@ -307,14 +310,17 @@ class FakeStore final : public PatientStore {
  public:
   StoreAction StorePatient(const PatientRecord& record) override {
     ++calls;
-    if (fail_at) throw DatabaseError(*fail_at, "SQLExecDirectW", "08S01", 0, u"no answer");
+    if (fail_at) throw DatabaseError(*fail_at, "SQLExecDirectW", fail_state, 0, u"no answer");
     if (record.PID == throw_for) throw std::bad_alloc();
+    if (while_storing) std::exchange(while_storing, nullptr)();
     stored.push_back(Utf8(record.PID) + ":" + Utf8(record.PName) + ":" + Utf8(record.PTel));
     return StoreAction::Inserted;
   }
   std::vector<std::string> stored;
   std::optional<DatabaseStage> fail_at;
+  std::string fail_state = "08S01";
   Text throw_for = u"<none>";
+  std::function<void()> while_storing;  // once
   int calls = 0;
 };
 
@@ -392,15 +398,21 @@ TEST_F(Intake, AFileThatDoesNotAskForStoringIsOnlyRenamedAndPassesNothingOn) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak", "c.bak"}));
 }
 
-TEST_F(Intake, AnOutageLeavesEveryPatientFileForTheTickAfterIt) {
+TEST_F(Intake, AFailedConnectionOrATimeOutLeavesTheTicksOtherPatientsUntriedAndARefusedStatementDoesNot) {
   Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2", "b", "x")}, {"c.fmr", PatientFile("3")}});
-  store.fail_at = DatabaseStage::Connect;
-  EXPECT_EQ(Tick().left, 2u);
-  EXPECT_EQ(store.calls, 1);  // the database is not tried again in the same tick
-  EXPECT_EQ(Names(), (std::vector<std::string>{"a.fmr", "b.bak", "c.fmr"}));
-  store.fail_at = DatabaseStage::Statement;
-  EXPECT_EQ(Tick().left, 2u);
-  EXPECT_EQ(store.calls, 3);  // a refused statement does not hold the next patient back
+  const std::tuple<DatabaseStage, const char*, int> kFailures[] = {
+      {DatabaseStage::Connect, "08001", 1},   {DatabaseStage::Statement, "HYT00", 1},
+      {DatabaseStage::Statement, "HYT01", 1}, {DatabaseStage::Statement, "57014", 1},
+      {DatabaseStage::Statement, "23000", 2},
+  };
+  for (const auto& [stage, state, tried] : kFailures) {
+    store.calls = 0;
+    store.fail_at = stage;
+    store.fail_state = state;
+    EXPECT_EQ(Tick().left, 2u) << state;
+    EXPECT_EQ(store.calls, tried) << state;
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.fmr", "b.bak", "c.fmr"}));
+  }
   store.fail_at.reset();
   EXPECT_EQ(Tick().stored, 2u);
   EXPECT_EQ(store.stored, (std::vector<std::string>{"1:山田:03", "3:山田:03"}));
@@ -426,6 +438,15 @@ TEST_F(Intake, AStoredFileThatCannotBeRenamedIsStoredAgainLater) {
   EXPECT_EQ(Tick().stored, 1u);
   EXPECT_EQ(store.calls, 2);
   EXPECT_EQ(Names(), std::vector<std::string>{"a.bak"});
+}
+
+TEST_F(Intake, AFileWrittenAgainWhileItsPatientIsStoredWaitsForTheNextTick) {
+  Put({{"a.fmr", PatientFile("1")}});
+  store.while_storing = [&] { Put({{"a.fmr", PatientFile("2")}}); };
+  EXPECT_EQ(Tick().left, 1u);
+  EXPECT_EQ(Tick().stored, 1u);
+  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:山田:03", "2:山田:03"}));
+  EXPECT_EQ(ReadFile(dir / u"a.bak"), PatientFile("2"));
 }
 
 TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {
@@ -487,7 +508,15 @@ TEST_F(Intake, RotationDeletesTheSecondGenerationAndPromotesTheFirst) {
   EXPECT_EQ(ReadFile(dir / u"f.bk2"), "f2");
 }
 
-// The whole road on the SQLite3 data source.
+// Counts the stores it passes on.
+struct CountingStore final : PatientStore {
+  explicit CountingStore(PatientStore& store) : inner(store) {}
+  StoreAction StorePatient(const PatientRecord& record) override { return ++calls, inner.StorePatient(record); }
+  PatientStore& inner;
+  int calls = 0;
+};
+
+// The whole road through real data sources.
 class IntakeEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -497,8 +526,12 @@ class IntakeEndToEnd : public ::testing::Test {
   }
   IntakeReport Tick(TextView data_source) {
     PatientGateway gateway(PatientGateway::Options{Text(data_source), true, nullptr});
-    return IntakeCycle(PlatformFileSystem(), gateway).ProcessExchangeFiles(dir.path());
+    CountingStore counting(gateway);
+    const IntakeReport report = IntakeCycle(PlatformFileSystem(), counting).ProcessExchangeFiles(dir.path());
+    stores = counting.calls;
+    return report;
   }
+  int stores = 0;
   const std::vector<std::string> rows_{"0042|山田 太郎|||||東京都港区||||<null>", "0043|ﾔﾏﾀﾞ|||||||||<null>"};
   TempDir dir;
 };
@@ -515,6 +548,20 @@ TEST_F(IntakeEndToEnd, PatientsWaitForAMissingDataSourceAndAreStoredOnceItIsBack
   EXPECT_EQ(Tick(test::kSqliteSource).stored, 2u);
   EXPECT_EQ(Tick(test::kSqliteSource).stored, 0u);
   EXPECT_EQ(test::PatientRows(test::kSqliteSource), rows_);
+}
+
+TEST_F(IntakeEndToEnd, ALockedTableOrAServerThatNeverAnswersCostsOneTimeOutATickAndThePatientsWait) {
+  test::ResetPatientTable(test::kPostgresSource);
+  const test::SilentServer silent;
+  ASSERT_TRUE(silent.listening()) << "cannot listen on TAVIK_SILENT_PORT";
+  const test::PatientTableLock lock(test::kPostgresSource);
+  for (const TextView source : {test::kPostgresSource, test::kSilentSource}) {
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Tick(source).left, 2u) << Utf8(source);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(25)) << "each time-out is 10 s";
+    EXPECT_EQ(stores, 1) << "the second patient is not tried";
+    EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"0042.fmr", "0043.req"}));
+  }
 }
 
 }  // namespace

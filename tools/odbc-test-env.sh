@@ -7,6 +7,9 @@
 #   FileMaker5NoFile   SQLite3 ODBC on a file that does not exist (never created)
 #   FileMaker5NoTable  SQLite3 ODBC on DIR/notable.fp5 (no table)
 #   FileMaker5PG       PostgreSQL ODBC on 127.0.0.1:$TAVIK_PG_PORT (when set)
+#   FileMaker5Silent   PostgreSQL ODBC on 127.0.0.1:$TAVIK_SILENT_PORT (when
+#                      TAVIK_PG_PORT is set; by default TAVIK_PG_PORT + 1000),
+#                      where a test listens and never answers
 #
 # The drivers are named by bare file name, as Debian registers them: each
 # unixODBC loads them from its own architecture's library folder, so one
@@ -55,6 +58,7 @@ Database=$dir/notable.fp5
 NoCreat=1
 INI
 if [ -n "${TAVIK_PG_PORT:-}" ]; then
+  TAVIK_SILENT_PORT="${TAVIK_SILENT_PORT:-$((TAVIK_PG_PORT + 1000))}"
   cat >> "$dir/odbc.ini" <<INI
 
 [FileMaker5PG]
@@ -64,9 +68,17 @@ Port=$TAVIK_PG_PORT
 Database=tavik
 Username=${TAVIK_PG_USER:-postgres}
 SSLmode=disable
+
+[FileMaker5Silent]
+Driver=PostgreSQL Unicode
+Servername=127.0.0.1
+Port=$TAVIK_SILENT_PORT
+Database=tavik
+Username=${TAVIK_PG_USER:-postgres}
+SSLmode=disable
 INI
 fi
 # SQLite files: an empty file is an empty database.
 : > "$dir/notable.fp5"
 [ -f "$dir/tavik.fp5" ] || : > "$dir/tavik.fp5"
-echo "export ODBCSYSINI='$dir' ODBCINI='$dir/odbc.ini' TAVIK_TEST_ODBC=1${TAVIK_PG_PORT:+ TAVIK_TEST_PG=1}"
+echo "export ODBCSYSINI='$dir' ODBCINI='$dir/odbc.ini' TAVIK_TEST_ODBC=1${TAVIK_PG_PORT:+ TAVIK_TEST_PG=1 TAVIK_SILENT_PORT=$TAVIK_SILENT_PORT}"

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/paths.h"
 #include "common/program_error.h"
 #include "common/program_texts.h"
 #include "settings/number_text.h"
@@ -76,7 +77,7 @@ void AppController::RunStartSequence() {
     return;
   }
 
-  window_.OpenDocument(database_file, program_folder);
+  window_.OpenDocument(database_file, FolderItself(program_folder));
   services_.intake.RotateBackups(values.exchange_folder);
   // The stored interval stays as it is in tick_interval; the timer runs
   // within the options dialog's bounds, so that no stored value stops it

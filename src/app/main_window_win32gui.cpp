@@ -30,8 +30,10 @@ constexpr TwipsRect kStartupShortcutPlace{1920, 360, 1575, 375};
 #endif
 constexpr UINT kTrayId = 1;
 constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
-// The tray icon reports as a middle-button press whose x coordinate is
-// the mouse message over the icon.
+// The tray icon reports as a middle-button press whose wParam is the
+// icon's id and whose x coordinate is the mouse message over the icon. A
+// real middle click carries MK_MBUTTON in wParam instead, and its x may be
+// any of those messages' numbers on a screen scaled large enough.
 constexpr UINT kTrayCallback = WM_MBUTTONDOWN;  // 0x0207
 
 }  // namespace
@@ -45,16 +47,19 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
+  // Both shared: the system keeps them as long as the module, so the window
+  // class, which outlives this window, never holds a destroyed icon.
   icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON,
                                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-  small_icon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+  HICON small_icon =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = &ObjectWindowProc<MainWindow>;
   window_class.hInstance = instance;
   window_class.hIcon = icon_;
-  window_class.hIconSm = small_icon_.get();
+  window_class.hIconSm = small_icon;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   window_class.lpszClassName = kMainWindowClass;
@@ -103,8 +108,8 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       if (wparam == kIntakeTimerId) controller_.OnTick();
       if (wparam == kTrayRetryTimerId) AddTrayIconOrRetry();
       return 0;
-    case kTrayCallback:  // also a real middle click, whose x is far below any mouse message
-      controller_.OnTrayNotification(LOWORD(lparam));
+    case kTrayCallback:
+      if (wparam == kTrayId) controller_.OnTrayNotification(LOWORD(lparam));
       return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_QUERYENDSESSION: return TRUE;
@@ -146,8 +151,12 @@ void MainWindow::OpenDialog(Open open) {
     return;
   }
   dialog_open_ = true;
+  // Cleared however the dialog ends.
+  struct ClearOnExit {
+    bool& flag;
+    ~ClearOnExit() { flag = false; }
+  } const clear{dialog_open_};
   open();
-  dialog_open_ = false;
 }
 
 void MainWindow::OnCommand(int id) {

@@ -76,7 +76,6 @@ class MainWindow final : public MainWindowView {
   MenuHandle tray_menu_;  // its one popup is the tray menu
   FontHandle font_;
   HICON icon_ = nullptr;  // shared: the system keeps it
-  IconHandle small_icon_;
   UINT taskbar_created_ = 0;
   NOTIFYICONDATAA tray_icon_{};
   std::unique_ptr<HelpWindow> help_window_;  // once opened; the user may have closed its window

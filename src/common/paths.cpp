@@ -45,6 +45,12 @@ Text FolderOfPath(TextView path) {
   return slash == TextView::npos ? Text() : Text(path.substr(0, slash));
 }
 
+Text FolderItself(TextView folder) {
+  Text itself(folder);
+  if (IsBareDrive(folder)) itself += u'\\';
+  return itself;
+}
+
 Text DriveOfPath(TextView path) {
   if (!HasDriveLetter(path)) return Text();
   return Text{AsciiUpper(path[0]), u':'};

@@ -15,8 +15,14 @@ namespace tavik {
 Text JoinPath(TextView folder, TextView name);
 
 // The folder part of a path: everything before its last "\" or "/";
-// empty when there is none.
+// empty when there is none. For a file at a drive's root that is the bare
+// drive ("C:"), to which names are appended as to any folder ("C:\x").
 Text FolderOfPath(TextView path);
+
+// A folder for use as itself (a working folder, where a tree opens): a bare
+// drive ("C:"), which would name that drive's current folder, becomes its
+// root ("C:\"); any other folder is left as it is.
+Text FolderItself(TextView folder);
 
 // The path forms of the folder picker's tree.
 

@@ -53,6 +53,11 @@ HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWO
 // type Owner, passed as CreateWindowEx's last argument: the object is kept
 // with the window and handles every message from WM_NCCREATE to
 // WM_NCDESTROY through Owner::Handle(hwnd, message, wparam, lparam).
+//
+// This is where the system calls the program, and no exception may unwind
+// through the system's frames: a handler that fails (out of memory while it
+// builds a text, say) ends with the system's default handling of its
+// message, and the program goes on with the next message.
 template <typename Owner>
 LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
@@ -62,7 +67,11 @@ LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   auto* owner = reinterpret_cast<Owner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (owner == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
   if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-  return owner->Handle(hwnd, message, wparam, lparam);
+  try {
+    return owner->Handle(hwnd, message, wparam, lparam);
+  } catch (...) {
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
 }
 
 }  // namespace tavik

@@ -53,12 +53,12 @@ class AboutDialog final : public ModalDialog {
  private:
   void OnCreate() override {
     title_font_ = CreateProgramFont(scale(), kTitleTenthPoints);
-    // In tab order: OK, the description, the icon, the title, the version.
+    // In tab order: OK, the icon, the description, the title, the version.
     AddControl(L"BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdAboutOk, {3840, 2400, 1310, 345});
-    AddControl(L"STATIC", kAboutDescription, kLabel, 0, kIdAboutDescription, {1080, 1440, 3276, 444});
     HWND icon = AddControl(L"STATIC", u"", SS_ICON, 0, kIdAboutIcon, {240, 240, 432, 432});
     // The program's icon, which the dialog took from its owner.
     SendMessageW(icon, STM_SETICON, static_cast<WPARAM>(SendMessageW(window(), WM_GETICON, ICON_BIG, 0)), 0);
+    AddControl(L"STATIC", kAboutDescription, kLabel, 0, kIdAboutDescription, {1080, 1440, 3276, 444});
     HWND title = AddControl(L"STATIC", kProgramTitle, kLabel, 0, kIdAboutTitle, {1056, 240, 3756, 480});
     SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_.get()), FALSE);
     AddControl(L"STATIC", AboutVersionLine(OwnVersion()), kLabel, 0, kIdAboutVersion, {1080, 960, 3732, 228});

@@ -56,8 +56,8 @@ enum DialogControlId : int {
   kIdFolderPickerCancel,
   // The version dialog.
   kIdAboutOk = 140,
-  kIdAboutDescription,
   kIdAboutIcon,
+  kIdAboutDescription,
   kIdAboutTitle,
   kIdAboutVersion,
 };

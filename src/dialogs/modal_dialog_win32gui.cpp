@@ -35,6 +35,29 @@ void RegisterDialogClass(const wchar_t* window_class, WNDPROC procedure) {
   RegisterClassExW(&registered);
 }
 
+// The owner disabled while the dialog runs; however the run ends, the owner
+// is enabled again (when it was enabled before) and then the dialog goes,
+// in that order, so that the activation goes back to the owner.
+class ModalScope {
+ public:
+  ModalScope(HWND owner, HWND& dialog)
+      : owner_(owner), dialog_(dialog), owner_was_enabled_(owner != nullptr && IsWindowEnabled(owner)) {
+    if (owner_was_enabled_) EnableWindow(owner_, FALSE);
+  }
+  ~ModalScope() {
+    if (owner_was_enabled_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+    if (IsWindow(dialog_)) DestroyWindow(dialog_);
+    dialog_ = nullptr;
+  }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  HWND owner_;
+  HWND& dialog_;
+  bool owner_was_enabled_;
+};
+
 }  // namespace
 
 ModalDialog::ModalDialog(const wchar_t* window_class, TextView caption, int client_width, int client_height)
@@ -63,42 +86,38 @@ void ModalDialog::Run(HWND owner) {
   window_ = CreateWindowExW(kFrameExStyle, window_class_, WideCStr(caption_), kFrameStyle, left, top, width, height,
                             owner, nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) return;
-  // A fixed dialog: its window menu offers moving and closing only.
-  if (HMENU system_menu = GetSystemMenu(window_, FALSE)) {
-    for (const UINT command : {UINT{SC_RESTORE}, UINT{SC_SIZE}, UINT{SC_MINIMIZE}, UINT{SC_MAXIMIZE}}) {
-      DeleteMenu(system_menu, command, MF_BYCOMMAND);
-    }
-  }
-  // The program's icon, as the owner carries it.
-  if (owner != nullptr) {
-    auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(owner, GCLP_HICON));
-    if (icon == nullptr) icon = reinterpret_cast<HICON>(SendMessageW(owner, WM_GETICON, ICON_BIG, 0));
-    if (icon != nullptr) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  }
-  OnCreate();
-
-  const bool owner_was_enabled = owner != nullptr && IsWindowEnabled(owner);
-  if (owner_was_enabled) EnableWindow(owner, FALSE);
-  ShowWindow(window_, SW_SHOW);
-  UpdateWindow(window_);
   MSG message{};
   bool quit = false;
-  while (!closed_ && IsWindow(window_)) {
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0) {
-      quit = true;
-      break;
+  {
+    const ModalScope modal(owner, window_);
+    // A fixed dialog: its window menu offers moving and closing only.
+    if (HMENU system_menu = GetSystemMenu(window_, FALSE)) {
+      for (const UINT command : {UINT{SC_RESTORE}, UINT{SC_SIZE}, UINT{SC_MINIMIZE}, UINT{SC_MAXIMIZE}}) {
+        DeleteMenu(system_menu, command, MF_BYCOMMAND);
+      }
     }
-    if (got == -1) break;
-    if (!IsDialogMessageW(window_, &message)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
+    // The program's icon, as the owner carries it.
+    if (owner != nullptr) {
+      auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(owner, GCLP_HICON));
+      if (icon == nullptr) icon = reinterpret_cast<HICON>(SendMessageW(owner, WM_GETICON, ICON_BIG, 0));
+      if (icon != nullptr) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
+    OnCreate();
+    ShowWindow(window_, SW_SHOW);
+    UpdateWindow(window_);
+    while (!closed_ && IsWindow(window_)) {
+      const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+      if (got == 0) {
+        quit = true;
+        break;
+      }
+      if (got == -1) break;
+      if (!IsDialogMessageW(window_, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
     }
   }
-  // The owner first, so that the activation goes back to it.
-  if (owner_was_enabled && IsWindow(owner)) EnableWindow(owner, TRUE);
-  if (IsWindow(window_)) DestroyWindow(window_);
-  window_ = nullptr;
   if (quit) PostQuitMessage(static_cast<int>(message.wParam));
 }
 

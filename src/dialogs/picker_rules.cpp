@@ -14,7 +14,7 @@ void FolderPicker::Open() {
   // a missing one: the tree does not fall back on the current folder.
   bool ok = !start.empty() && tree_.SetPath(start);
   if (ok) ok = drives_.SetDrive(tree_.Path());
-  if (!ok) tree_.SetPath(program_folder_);
+  if (!ok) tree_.SetPath(FolderItself(program_folder_));
 }
 
 void FolderPicker::DriveChanged() {

@@ -45,7 +45,8 @@ class FolderPicker {
   // Opening: the tree opens at the row's folder and the drive list follows
   // it; when either fails (an empty folder, a row not picked yet in this
   // run, counts as a failure) the tree opens at the program's folder
-  // instead and the drive list is left as it is. No message.
+  // instead (a drive's root for a program there) and the drive list is
+  // left as it is. No message.
   void Open();
 
   // The drive list shows another drive: the tree opens it. When that fails

@@ -31,14 +31,28 @@ Conversion Convert(iconv_t cd, const unsigned char* in, std::size_t len, char16_
   return Conversion::Character;
 }
 
+// The converter, closed however the building ends (an allocation that
+// throws included).
+class Converter {
+ public:
+  Converter() : cd_(iconv_open("UTF-16LE", "CP932")) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv has no CP932 converter");
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
 }  // namespace
 
 std::unique_ptr<AnsiDecoder::Tables> BuildAnsiTables() {
-  iconv_t cd = iconv_open("UTF-16LE", "CP932");
-  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    throw std::runtime_error("iconv has no CP932 converter");
-  }
+  const Converter converter;
+  iconv_t cd = converter.get();
   auto tables = std::make_unique<AnsiDecoder::Tables>();
   for (unsigned b = 0; b < tables->single.size(); ++b) {
     const unsigned char byte[1] = {static_cast<unsigned char>(b)};
@@ -60,7 +74,6 @@ std::unique_ptr<AnsiDecoder::Tables> BuildAnsiTables() {
       if (Convert(cd, pair, 2, c) == Conversion::Character) tables->pair[lead << 8 | trail] = c;
     }
   }
-  iconv_close(cd);
   return tables;
 }
 

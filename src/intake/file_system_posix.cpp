@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "common/native_path_posix.h"
 #include "intake/file_system.h"
@@ -23,6 +24,27 @@
 namespace tavik {
 
 namespace {
+
+// Owners of the handles, closed however the call ends (an allocation that
+// throws included), as the Win32 layer's are.
+struct CloseDirectory {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using Directory = std::unique_ptr<DIR, CloseDirectory>;
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);  // gives up a lease with it
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -35,9 +57,9 @@ class PosixFileSystem final : public FileSystem {
   std::vector<Text> List(const Text& folder, const Text& pattern) override {
     std::vector<Text> names;
     const std::string native = NativePath(folder);
-    DIR* dir = opendir(native.c_str());
-    if (dir == nullptr) return names;
-    while (const dirent* entry = readdir(dir)) {
+    const Directory dir(opendir(native.c_str()));
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir.get())) {
       if (entry->d_name[0] == '.') continue;  // hidden, "." and ".."
       const Text name = FromUtf8(entry->d_name);
       if (!WildcardMatch(pattern, name)) continue;
@@ -46,7 +68,6 @@ class PosixFileSystem final : public FileSystem {
       if (lstat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
       names.push_back(name);
     }
-    closedir(dir);
     // Listings come sorted by name, as NTFS gives them.
     std::sort(names.begin(), names.end());
     return names;
@@ -55,27 +76,18 @@ class PosixFileSystem final : public FileSystem {
   ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) override {
     bytes.clear();
     const std::string native = NativePath(path);
-    const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    const FileDescriptor file(open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (file.get() < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      close(fd);
-      return ReadStatus::Failed;
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > max_bytes) {
-      close(fd);
-      return ReadStatus::TooLarge;
-    }
-    const bool leased = fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
-    if (!leased && (errno == EAGAIN || errno == EBUSY)) {
-      close(fd);
-      return ReadStatus::Busy;
-    }
+    if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ReadStatus::Failed;
+    if (static_cast<std::uint64_t>(info.st_size) > max_bytes) return ReadStatus::TooLarge;
+    const bool leased = fcntl(file.get(), F_SETLEASE, F_RDLCK) == 0;
+    if (!leased && (errno == EAGAIN || errno == EBUSY)) return ReadStatus::Busy;
     ReadStatus status = ReadStatus::Ok;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
-      const ssize_t n = read(fd, buffer, sizeof buffer);
+      const ssize_t n = read(file.get(), buffer, sizeof buffer);
       if (n == 0) break;
       if (n < 0) {
         if (errno == EINTR) continue;
@@ -89,8 +101,7 @@ class PosixFileSystem final : public FileSystem {
         break;
       }
     }
-    if (leased) fcntl(fd, F_SETLEASE, F_UNLCK);
-    close(fd);
+    if (leased) fcntl(file.get(), F_SETLEASE, F_UNLCK);
     return status;
   }
 

@@ -70,16 +70,25 @@ IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& databas
   }
 
   // The patient is stored first; only a stored file becomes a backup.
-  // After a connection failure the tick leaves the remaining patients for
-  // a later tick instead of trying the database for each.
+  // After a connection failure or a time-out the tick leaves the remaining
+  // patients for a later tick instead of trying (and waiting for) the
+  // database for each: a database that does not answer costs one time-out
+  // a tick, not one a file.
   if (database_unreachable) return FileOutcome::Left;
   try {
     store_.StorePatient(file.record);
   } catch (const DatabaseError& error) {
-    if (error.stage() == DatabaseStage::Connect) database_unreachable = true;
+    if (error.stage() == DatabaseStage::Connect || error.TimedOut()) database_unreachable = true;
     return FileOutcome::Left;
   }
   if (file_system_.FileExists(backup)) file_system_.Delete(backup);
+  // The viewer may have written the file again while it was stored: only
+  // the bytes that were stored go to the backup; new ones wait for the
+  // next tick, which reads and stores them.
+  std::string again;
+  if (file_system_.ReadAll(path, kMaxPatientFileBytes, again) != ReadStatus::Ok || again != bytes) {
+    return FileOutcome::Left;
+  }
   // A stored file that cannot be renamed is read and stored again on a
   // later tick, as an update of the row it now has.
   return file_system_.Rename(path, backup) ? FileOutcome::Stored : FileOutcome::Left;

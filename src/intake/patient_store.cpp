@@ -13,4 +13,6 @@ DatabaseError::DatabaseError(DatabaseStage stage, std::string operation, std::st
       native_(native),
       message_(std::move(message)) {}
 
+bool DatabaseError::TimedOut() const { return sqlstate_ == "HYT00" || sqlstate_ == "HYT01" || sqlstate_ == "57014"; }
+
 }  // namespace tavik

@@ -23,6 +23,10 @@ class DatabaseError : public std::runtime_error {
   const std::string& sqlstate() const { return sqlstate_; }  // e.g. "IM002"
   long native() const { return native_; }
   const Text& message() const { return message_; }  // the driver's own words
+  // The database did not answer in time: the driver's time-out (SQLSTATE
+  // HYT00, HYT01) or a statement the server cancelled for it (57014, as
+  // PostgreSQL answers a lock wait that ran into the query time-out).
+  bool TimedOut() const;
 
  private:
   DatabaseStage stage_;

@@ -39,6 +39,21 @@ void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStag
 // environment has none: its diagnostics are asked of a null handle).
 SQLSMALLINT ParentTypeOf(SQLSMALLINT type) { return type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV; }
 
+// A driver call, unless the faults answer it in the driver's place.
+template <typename Call>
+SQLRETURN CallDriver(DriverFaults* faults, const char* operation, Call call) {
+  if (faults != nullptr) {
+    if (const std::optional<short> answer = faults->Answer(operation)) return *answer;
+  }
+  return call();
+}
+
+// ODBC passes a whole-number attribute in the pointer argument.
+SQLPOINTER AttributeValue(unsigned long value) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
+  return reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value));
+}
+
 }  // namespace
 
 Handle::Handle(short type, void* parent, DatabaseStage stage, const char* operation) : type_(type) {
@@ -71,6 +86,9 @@ Environment::Environment(bool pooling, DriverFaults* faults)
 Connection::Connection(Environment& environment, TextView data_source, TextView user, TextView password)
     : faults_(environment.faults()),
       handle_(SQL_HANDLE_DBC, environment.handle(), DatabaseStage::Connect, "SQLAllocHandle(DBC)") {
+  CallDriver(faults_, "SQLSetConnectAttr(LOGIN_TIMEOUT)", [&] {
+    return SQLSetConnectAttr(handle(), SQL_ATTR_LOGIN_TIMEOUT, AttributeValue(kLoginTimeoutSeconds), SQL_IS_UINTEGER);
+  });
   Check(SQLConnectW(handle(), const_cast<SQLWCHAR*>(Wide(data_source)), SmallLength(data_source),
                     const_cast<SQLWCHAR*>(Wide(user)), SmallLength(user), const_cast<SQLWCHAR*>(Wide(password)),
                     SmallLength(password)),
@@ -82,14 +100,13 @@ Connection::~Connection() { SQLDisconnect(handle()); }
 
 Statement::Statement(Connection& connection)
     : faults_(connection.faults()),
-      handle_(SQL_HANDLE_STMT, connection.handle(), DatabaseStage::Statement, "SQLAllocHandle(STMT)") {}
+      handle_(SQL_HANDLE_STMT, connection.handle(), DatabaseStage::Statement, "SQLAllocHandle(STMT)") {
+  SetAttribute("SQLSetStmtAttr(QUERY_TIMEOUT)", SQL_ATTR_QUERY_TIMEOUT, kQueryTimeoutSeconds);
+}
 
 template <typename Call>
 short Statement::Run(const char* operation, Call call) {
-  if (faults_ != nullptr) {
-    if (const std::optional<short> answer = faults_->Answer(operation)) return *answer;
-  }
-  return call();
+  return CallDriver(faults_, operation, call);
 }
 
 template <typename Call>
@@ -100,11 +117,7 @@ short Statement::RunChecked(const char* operation, Call call) {
 }
 
 short Statement::SetAttribute(const char* operation, int attribute, unsigned long value) {
-  return Run(operation, [&] {
-    // ODBC passes a whole-number attribute in the pointer argument.
-    // NOLINTNEXTLINE(performance-no-int-to-ptr)
-    return SQLSetStmtAttr(handle_.get(), attribute, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(value)), 0);
-  });
+  return Run(operation, [&] { return SQLSetStmtAttr(handle_.get(), attribute, AttributeValue(value), 0); });
 }
 
 void Statement::RequestStaticReadOnlyCursor() {

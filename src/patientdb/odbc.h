@@ -4,7 +4,8 @@
 // into a DatabaseError; the calls that may fail without harm are left
 // unchecked on purpose: freeing and disconnecting in destructors, the
 // pooling requests (a driver manager that cannot pool does not), and the
-// cursor requests (a driver that refuses keeps its default cursor). Only
+// cursor requests (a driver that refuses keeps its default cursor), and
+// the time limits (a driver that cannot limit a wait waits as it would). Only
 // the wide (W) functions are used, so Japanese text reaches the driver as
 // Unicode whatever the ANSI code page.
 #pragma once
@@ -21,6 +22,13 @@ namespace odbc {
 
 class Environment;
 class Connection;
+
+// How long the program waits for the database, so that a data source that
+// stops answering or a table another user holds locked does not freeze the
+// program for longer: a connection not made within kLoginTimeoutSeconds
+// fails, and so does a statement not done within kQueryTimeoutSeconds.
+inline constexpr unsigned long kLoginTimeoutSeconds = 10;
+inline constexpr unsigned long kQueryTimeoutSeconds = 10;
 
 // One ODBC handle, allocated by the constructor (which throws a
 // DatabaseError at `stage` when the driver manager refuses) and freed by
@@ -46,12 +54,13 @@ class DriverFaults {
  public:
   virtual ~DriverFaults() = default;
   // The return code to use instead of making the call named `operation`
-  // ("SQLSetStmtAttr(CURSOR_TYPE)", "SQLExecDirectW", ...), or nullopt to
+  // ("SQLSetConnectAttr(LOGIN_TIMEOUT)", "SQLSetStmtAttr(QUERY_TIMEOUT)",
+  // "SQLSetStmtAttr(CURSOR_TYPE)", "SQLExecDirectW", ...), or nullopt to
   // make the call.
   virtual std::optional<short> Answer(std::string_view operation) = 0;
 };
 
-// One result set, or one statement to execute.
+// One result set, or one statement to execute, within the query time-out.
 class Statement {
  public:
   explicit Statement(Connection& connection);
@@ -91,7 +100,7 @@ class Statement {
 class Connection {
  public:
   // Connects to a data source by name with the given user name and
-  // password (the gateway gives both empty).
+  // password (the gateway gives both empty), within the login time-out.
   Connection(Environment& environment, TextView data_source, TextView user, TextView password);
   ~Connection();
   Connection(const Connection&) = delete;

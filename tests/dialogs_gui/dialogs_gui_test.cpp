@@ -147,6 +147,22 @@ TEST_F(DialogsTest, AnOwnerDisabledBeforeTheDialogStaysDisabledAfterIt) {
   EXPECT_FALSE(IsWindowEnabled(owner));
 }
 
+TEST_F(DialogsTest, AnOkThatFailsEndsItsClickTheDialogAndTheTimerGoOnAndTheOwnerIsEnabledAfterIt) {
+  store.throw_writes = true;
+  WithOptions([&](HWND dialog) {
+    test::PostClick(dialog, kIdOptionsOk);
+    Settle();
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      tick_folder.clear();
+    }
+    test::WaitUntil("a tick", [&] { return !TickFolder().empty(); });
+    test::PostClick(dialog, kIdOptionsCancel);
+  });
+  EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
 TEST_F(DialogsTest, AQuitMessageEndsTheDialogAndStaysForTheOuterLoop) {
   const DWORD thread = GetCurrentThreadId();
   WithOptions([&](HWND) { PostThreadMessageW(thread, WM_QUIT, 7, 0); });

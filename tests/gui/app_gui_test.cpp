@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <new>
 
 #include "app/help_pages.h"
 #include "app/help_window_win32gui.h"
@@ -44,7 +45,10 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   void OpenDocument(HWND, const std::string& file, const std::string& folder) override {
     Note("open " + file + " in " + folder);
   }
-  void Beep() override { Note("beep"); }
+  void Beep() override {
+    Note("beep");
+    if (beep_fails) throw std::bad_alloc();
+  }
   unsigned WindowsVersion() override { return windows_version; }
   bool ShowHelp(HWND, const std::string& file) override { return Note("help " + file), true; }
   void ShowMessage(HWND, const Text& text) override { Note("message " + Utf8(text)); }
@@ -69,6 +73,7 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   int refusals = 0;
   UINT choice = 0;
   unsigned windows_version = 6;
+  bool beep_fails = false;
 
  private:
   using Lock = std::lock_guard<std::recursive_mutex>;
@@ -116,6 +121,11 @@ class MainWindowTest : public testing::Test {
 };
 
 TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndTicks) {
+  {
+    RecordingShell other;
+    MainWindow earlier(other, services);  // gone before this one: the class's icons outlive it
+    earlier.Create();
+  }
   HWND main = Start("0");
   EXPECT_EQ(shell.log(), "NIM_ADD / " + Opened());
   const NOTIFYICONDATAA r = shell.record();
@@ -124,9 +134,22 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
                 std::to_string(r.uCallbackMessage),
             (sizeof(void*) == 4 ? "88" : "104") + std::string(" 1 7 519"));
   EXPECT_TRUE(r.hWnd == main && r.hIcon == reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
+  ICONINFO small{};
+  EXPECT_TRUE(r.hIcon != nullptr && GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICONSM)), &small));
+  DeleteObject(small.hbmColor);
+  DeleteObject(small.hbmMask);
   EXPECT_EQ(std::string(r.szTip, 64), std::string("TavikFM\0", 8) + std::string(56, ' '));
   EXPECT_TRUE(IsWindowVisible(main));
   ExpectTicks("a");
+}
+
+TEST_F(MainWindowTest, AHandlerThatFailsEndsItsMessageAndTheProgramGoesOn) {
+  HWND main = Start("1");
+  shell.beep_fails = true;
+  SendMessageW(main, WM_MBUTTONDOWN, 1, WM_LBUTTONDOWN);
+  ExpectTicks("a");
+  SendMessageW(main, WM_MBUTTONDOWN, 1, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(IsWindowVisible(main));
 }
 
 // `log`: what the shell was asked; "help" for the program folder's help file.
@@ -143,6 +166,7 @@ const InputRow kInputRows[] = {
     {"a tray right press opens the tray menu", WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN,
      "popup ﾍﾙﾌﾟ(&H)|ﾊﾞｰｼﾞｮﾝ情報(&A)|-|環境設定(&O)|-|終了(&X)", false},
     {"help from either menu", WM_COMMAND, IDM_HELP_CONTENTS, 0, "help", false},
+    {"a real middle click is no tray click at any x", WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(515, 9), "", false},
 };
 
 class MainWindowInput : public MainWindowTest, public testing::WithParamInterface<InputRow> {};
@@ -206,8 +230,15 @@ TEST_F(MainWindowTest, TheVersionDialogOpensFromTheTrayMenuOwnedWhileTheWindowSt
                   [&] {
                     HWND about = test::WaitForWindow(kAboutWindowClass);
                     EXPECT_EQ(test::TextOf(about), "TavikFMのﾊﾞｰｼﾞｮﾝ情報");
-                    EXPECT_EQ(test::TextOf(about, kIdAboutTitle), "TavikFM");
-                    EXPECT_EQ(test::TextOf(about, kIdAboutVersion), "ﾊﾞｰｼﾞｮﾝ 2.10.3") << "this program's version";
+                    // The controls in tab order: OK, the icon, the description, the title, the version.
+                    std::string controls;
+                    for (HWND c = GetWindow(about, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+                      controls += test::TextOf(c) + "|";
+                    }
+                    EXPECT_EQ(
+                        controls,
+                        "OK||TavikViewから受け取った患者情報をファイルメーカーに登録します。|TavikFM|ﾊﾞｰｼﾞｮﾝ 2.10.3|")
+                        << "this program's version";
                     EXPECT_EQ(GetWindow(about, GW_OWNER), main);
                     EXPECT_FALSE(IsWindowVisible(main));
                     ExpectTicks("b");

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -14,10 +16,17 @@
 #include "patientdb/odbc.h"
 
 #ifdef _WIN32
+#include <winsock2.h>
+// after winsock2.h
 #include <windows.h>
 
 #include "common/wide_text_win32.h"
 #else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <clocale>
 #include <thread>
 
@@ -172,6 +181,7 @@ Text MemorySettingsStore::ReadSetting(TextView application, TextView section, Te
 }
 
 bool MemorySettingsStore::WriteSetting(TextView application, TextView section, TextView key, TextView value) {
+  if (throw_writes) throw std::bad_alloc();
   if (fail_writes) return false;
   entries_[Name(application, section, key)] = Text(value);
   return true;
@@ -213,6 +223,47 @@ void PrepareTestOdbc() {
     return true;
   }();
   (void)prepared;
+}
+
+SilentServer::SilentServer() {
+#ifdef _WIN32
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+#endif
+  const char* port = std::getenv("TAVIK_SILENT_PORT");
+  if (port == nullptr) return;
+  const auto listener = socket(AF_INET, SOCK_STREAM, 0);
+  socket_ = static_cast<std::intptr_t>(listener);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<unsigned short>(std::atoi(port)));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  listening_ = socket_ != -1 && bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+               listen(listener, 8) == 0;
+}
+
+SilentServer::~SilentServer() {
+#ifdef _WIN32
+  if (socket_ != -1) closesocket(static_cast<SOCKET>(socket_));
+  WSACleanup();
+#else
+  if (socket_ != -1) close(static_cast<int>(socket_));
+#endif
+}
+
+PatientTableLock::PatientTableLock(TextView data_source) {
+  PrepareTestOdbc();
+  connection_ = std::make_unique<odbc::Connection>(TestEnvironment(), data_source, u"", u"");
+  odbc::Statement(*connection_).ExecDirect(u"BEGIN");
+  odbc::Statement(*connection_).ExecDirect(u"LOCK TABLE tavik IN ACCESS EXCLUSIVE MODE");
+}
+
+PatientTableLock::~PatientTableLock() {
+  try {
+    odbc::Statement(*connection_).ExecDirect(u"ROLLBACK");
+  } catch (const DatabaseError&) {
+    // the connection is gone: so is its lock
+  }
 }
 
 void ExecSql(TextView data_source, TextView sql) {

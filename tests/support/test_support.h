@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -90,6 +92,7 @@ class MemorySettingsStore final : public SettingsStore {
   bool WriteSetting(TextView application, TextView section, TextView key, TextView value) override;
   std::optional<Text> Stored(TextView application, TextView key) const;  // under "Settings"
   bool fail_writes = false;                                              // WriteSetting fails and stores nothing
+  bool throw_writes = false;  // WriteSetting throws, as a store out of memory would
 
  private:
   static Text Name(TextView application, TextView section, TextView key);
@@ -103,6 +106,24 @@ inline constexpr TextView kSqliteSource = u"FileMaker5";
 inline constexpr TextView kSqliteNoFileSource = u"FileMaker5NoFile";
 inline constexpr TextView kSqliteNoTableSource = u"FileMaker5NoTable";
 inline constexpr TextView kPostgresSource = u"FileMaker5PG";
+inline constexpr TextView kSilentSource = u"FileMaker5Silent";  // a SilentServer's port
+
+// A server on loopback that takes connections and never answers them: a
+// socket that listens and from which nothing is accepted (the system
+// completes the connections on its own), on the port TAVIK_SILENT_PORT
+// that kSilentSource names.
+class SilentServer {
+ public:
+  SilentServer();
+  ~SilentServer();
+  SilentServer(const SilentServer&) = delete;
+  SilentServer& operator=(const SilentServer&) = delete;
+  bool listening() const { return listening_; }
+
+ private:
+  std::intptr_t socket_ = -1;
+  bool listening_ = false;
+};
 
 // Prepares ODBC on the test platform, once a process (test_support.cpp).
 void PrepareTestOdbc();
@@ -116,6 +137,19 @@ void ResetPatientTable(TextView data_source);
 // over another connection, it still sees the old table's indexes. A caller
 // that goes on to add an index over its own connection resets over it.
 void ResetPatientTable(odbc::Connection& connection);
+// Holds `tavik` locked over a connection of its own (PostgreSQL: the lock of
+// an open transaction) until it goes; the transaction is then rolled back,
+// so that the connection keeps no lock in the driver manager's pool.
+class PatientTableLock {
+ public:
+  explicit PatientTableLock(TextView data_source);
+  ~PatientTableLock();
+  PatientTableLock(const PatientTableLock&) = delete;
+  PatientTableLock& operator=(const PatientTableLock&) = delete;
+
+ private:
+  std::unique_ptr<odbc::Connection> connection_;
+};
 // Its rows as "KrNo|KrName|...|PInf1|Memo", NULL as "<null>", sorted.
 std::vector<std::string> PatientRows(TextView data_source);
 
