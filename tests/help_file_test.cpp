@@ -246,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"a size past its end",
                    [](std::string& b) { PutLong(b, 12, static_cast<std::uint32_t>(b.size() + 1)); }, F::Truncated},
         RefusalRow{"a bad magic", [](std::string& b) { b[0] = 'M'; }, F::NotAHelpFile},
-        RefusalRow{"a version before WinHelp 3.1", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 2, 16); },
+        RefusalRow{"a WinHelp 3.1 file", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 2, 21); },
                    F::NotAHelpFile},
         RefusalRow{"no |SYSTEM magic", [](std::string& b) { b[Content(b, "|SYSTEM")] = 0; }, F::Corrupt},
         RefusalRow{"a part that is no B+ tree", [](std::string& b) { b[Content(b, "|CONTEXT")] = 0; }, F::Corrupt},

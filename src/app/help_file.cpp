@@ -1,7 +1,6 @@
 #include "app/help_file.h"
 
 #include <algorithm>
-#include <bitset>
 #include <map>
 #include <utility>
 
@@ -68,10 +67,8 @@ class In {
   }
   // A string ended by NUL; the NUL is read, not returned.
   std::string_view Stringz() {
-    const std::size_t end = bytes_.find('\0', pos_);
-    if (end == std::string_view::npos) Fail(HelpFileFault::Truncated, part_ + ": a string runs past its end");
-    const std::string_view s = bytes_.substr(pos_, end - pos_);
-    pos_ = end + 1;
+    const std::string_view s = Take(bytes_.find('\0', pos_) - pos_);
+    Take(1);
     return s;
   }
   // The compressed numbers of paragraph records: the lowest bit of the
@@ -167,7 +164,7 @@ class Reader {
     In system(parts_["|SYSTEM"], "|SYSTEM");
     if (system.Word() != kSystemMagic) Fail(HelpFileFault::Corrupt, "|SYSTEM has no magic number");
     const std::uint16_t minor = system.Word();
-    if (system.Word() != 1 || minor <= 16) Fail(HelpFileFault::NotAHelpFile, "not of WinHelp 3.1 or later");
+    if (system.Word() != 1 || minor != 33) Fail(HelpFileFault::NotAHelpFile, "not of WinHelp 4.0");
     system.Long();  // the date
     if (system.Word() != 0) Fail(HelpFileFault::Compressed, "LZ77 compressed (|SYSTEM flags)");
     while (!system.AtEnd()) {
@@ -260,8 +257,12 @@ class Reader {
     format.Take(4);
     const std::uint16_t bits = format.Word();
     if (bits & 0x0301) Fail(HelpFileFault::Unsupported, "a paragraph with tab stops, a border or an unknown setting");
-    // A compressed short for each spacing and indent that follows.
-    for (std::size_t n = std::bitset<16>(bits & 0x007E).count(); n > 0; --n) format.SkipCompressedShort();
+    // A compressed short for each spacing and indent that follows: a bit of
+    // each is set.
+    for (auto set = static_cast<std::uint16_t>(bits & 0x007E); set != 0;
+         set = static_cast<std::uint16_t>(set & (set - 1))) {
+      format.SkipCompressedShort();
+    }
     HelpParagraph paragraph;
     bool in_jump = false;
     for (std::uint8_t command = 0; command != 0xFF;) {

@@ -2,7 +2,7 @@
 // 4.0 container and the parts of it that the help window shows (the
 // file's title, its contents topic, every topic's title, paragraphs,
 // keywords and jumps). It reads what tools/make_help.py writes, and plain
-// files of Halibut's: WinHelp 3.1 and 4.0, uncompressed, paragraphs of
+// files of Halibut's: WinHelp 4.0, uncompressed, paragraphs of
 // text with font changes and jumps to topics of the file; text is in the
 // ANSI code page (932) and is decoded as patient files are.
 //
