@@ -1,7 +1,7 @@
 // The help file: what tools/make_help.py writes, read back by the reader
 // (topics past the first topic blocks, a paragraph across a block
-// boundary), a file of Halibut's, the program's own help text, and the
-// files the reader refuses.
+// boundary, an index of two levels), a file of Halibut's, and the files
+// the reader refuses.
 #include "app/help_file.h"
 #include "app/help_pages.h"
 
