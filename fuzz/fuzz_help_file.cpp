@@ -4,7 +4,7 @@
 // input: the reader either refuses the bytes with a HelpFileError or gives
 // a help file where
 //  - reading the same bytes again gives the same file, or the same fault;
-//  - the contents topic is a topic when there are topics (0 when none);
+//  - there is a topic, and the contents topic is one;
 //  - every jump leads to a topic or to kNoTopic, and only a jump leads
 //    anywhere;
 //  - a topic's plain text is its paragraphs' texts joined by CR LF;
@@ -77,8 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const HelpFile& help = *first.help;
   Check(Same(help, *again.help), "reading is not deterministic");
-  Check(help.topics.empty() ? help.contents_topic == 0 : help.contents_topic < help.topics.size(),
-        "the contents topic is no topic");
+  Check(!help.topics.empty() && help.contents_topic < help.topics.size(), "no topic, or the contents topic is none");
   std::size_t characters = help.title.size();
   std::size_t keywords = 0;
   for (const tavik::HelpTopic& topic : help.topics) {

@@ -1,7 +1,7 @@
 // The help file: what tools/make_help.py writes, read back by the reader
 // (topics past the first topic blocks, a paragraph across a block
-// boundary), a file of Halibut's, the program's own help text, and the
-// files the reader refuses.
+// boundary, an index of two levels), a file of Halibut's, and the files
+// the reader refuses.
 #include "app/help_file.h"
 #include "app/help_pages.h"
 
@@ -146,19 +146,6 @@ TEST(HelpFile, TestTextGoesOnPastTheFirstTopicBlocks) {
   EXPECT_GE(split, 2u) << "paragraphs across a block boundary";
 }
 
-TEST(HelpFile, ProgramHelpLeadsFromTheContentsToEveryTopicAndBack) {
-  const HelpFile help = ReadHelpFile(HelpBytes("/program/tavikfm.hlp"));
-  ASSERT_FALSE(help.topics.empty());
-  const std::vector<std::size_t> from_contents = Jumps(help.topics[help.contents_topic]);
-  for (std::size_t i = 0; i < help.topics.size(); ++i) {
-    EXPECT_FALSE(help.topics[i].title.empty());
-    if (i == help.contents_topic) continue;
-    const std::vector<std::size_t> back = Jumps(help.topics[i]);
-    EXPECT_NE(std::find(from_contents.begin(), from_contents.end(), i), from_contents.end()) << i;
-    EXPECT_NE(std::find(back.begin(), back.end(), help.contents_topic), back.end()) << i;
-  }
-}
-
 // A file nobody here wrote: Halibut's, from tests/data/halibut-sample.but.
 TEST(HelpFile, ReadsHalibutsFile) {
   const HelpFile help = ReadHelpFile(HelpBytes("/halibut.hlp"));
@@ -201,7 +188,7 @@ TEST(HelpPage, ListsEachOtherTopicItsJumpsLeadToOnce) {
   const auto jump = [](const char16_t* text, std::size_t to) { return HelpSpan{text, to, true}; };
   HelpFile file;
   file.topics = {{u"目次", {{{HelpSpan{u"a"}, jump(u"x", 2)}}, {{jump(u"y", 1), jump(u"self", 0)}}}, {}},
-                 {u"One", {{{jump(u"back", 0), jump(u"nowhere", HelpSpan::kNoTopic), jump(u"again", 2)}}}, {}},
+                 {u"One", {{{jump(u"back", 0), jump(u"nowhere", 3), jump(u"again", 2)}}}, {}},
                  {u"Two", {}, {}}};
   const HelpPage page = PageOf(file, 0);
   EXPECT_EQ(Utf8(page.text), "ax\r\n\r\nyself");
@@ -220,9 +207,16 @@ void PutWord(std::string& bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<char>(value);
   bytes[at + 1] = static_cast<char>(value >> 8);
 }
-void Cut(std::string& bytes, std::size_t size, bool patch_size) {
-  bytes.resize(size);
-  if (patch_size) PutLong(bytes, 12, static_cast<std::uint32_t>(size));
+// The first topic's heading: the second link in |TOPIC.
+std::size_t Heading(const std::string& hlp) {
+  return Content(hlp, "|TOPIC") + 12 + Long(hlp, Content(hlp, "|TOPIC") + 12);
+}
+
+// |SYSTEM names the contents topic by a place in its text.
+TEST(HelpFile, TakesItsContentsTopicFromItsSystemRecord) {
+  std::string hlp = HelpBytes("/test/tavikfm.hlp");
+  PutLong(hlp, hlp.find(std::string("\3\0\4\0", 4), Content(hlp, "|SYSTEM")) + 4, 0x8000);
+  EXPECT_EQ(ReadHelpFile(hlp).contents_topic, 2u) << "the topic going on where the second block starts";
 }
 
 struct RefusalRow {
@@ -248,30 +242,31 @@ using F = HelpFileFault;
 INSTANTIATE_TEST_SUITE_P(
     HelpFile, Refusal,
     ::testing::Values(
-        RefusalRow{"an empty file", [](std::string& b) { Cut(b, 0, false); }, F::Truncated},
-        RefusalRow{"cut inside the header", [](std::string& b) { Cut(b, 10, false); }, F::Truncated},
-        RefusalRow{"cut short of its size", [](std::string& b) { Cut(b, b.size() - 1, false); }, F::Truncated},
-        RefusalRow{"cut inside the directory, its size patched", [](std::string& b) { Cut(b, Long(b, 4) + 60, true); },
-                   F::Truncated},
-        RefusalRow{"an internal file past the end",
-                   [](std::string& b) {
-                     PutLong(b, Content(b, "|TOPIC") - 9, 0x100000);
-                     PutLong(b, Content(b, "|TOPIC") - 5, 0x100000 - 9);
-                   },
-                   F::Truncated},
+        RefusalRow{"cut inside the header", [](std::string& b) { b.resize(10); }, F::Truncated},
+        RefusalRow{"a size past its end",
+                   [](std::string& b) { PutLong(b, 12, static_cast<std::uint32_t>(b.size() + 1)); }, F::Truncated},
         RefusalRow{"a bad magic", [](std::string& b) { b[0] = 'M'; }, F::NotAHelpFile},
-        RefusalRow{"a Windows 3.0 file", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 2, 15); },
+        RefusalRow{"a WinHelp 3.1 file", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 2, 21); },
                    F::NotAHelpFile},
-        RefusalRow{"the directory out of range",
-                   [](std::string& b) { PutLong(b, 4, static_cast<std::uint32_t>(b.size() + 16)); }, F::Corrupt},
-        RefusalRow{"a B+ tree page out of range", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 26, 9); },
+        RefusalRow{"no |SYSTEM magic", [](std::string& b) { b[Content(b, "|SYSTEM")] = 0; }, F::Corrupt},
+        RefusalRow{"a part that is no B+ tree", [](std::string& b) { b[Content(b, "|CONTEXT")] = 0; }, F::Corrupt},
+        RefusalRow{"a B+ tree page out of range", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 26, 1); },
                    F::Corrupt},
         RefusalRow{"a cyclic B+ tree page link", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 38 + 6, 0); },
                    F::Corrupt},
         RefusalRow{"a topic link leading back", [](std::string& b) { PutLong(b, Content(b, "|TOPIC") + 24, 12); },
                    F::Corrupt},
-        RefusalRow{"a TOPICPOS past its block's data",
-                   [](std::string& b) { PutLong(b, Content(b, "|TOPIC") + 24, 12 + 4090); }, F::Corrupt},
+        RefusalRow{"a scrolling region past its block's data",
+                   [](std::string& b) { PutLong(b, Content(b, "|TOPIC") + 53, 12 + 4084); }, F::Corrupt},
+        RefusalRow{"no topic", [](std::string& b) { PutLong(b, Content(b, "|TOPIC") + 24, 0xFFFFFFFF); }, F::Missing},
+        RefusalRow{"text before the first topic", [](std::string& b) { b[Content(b, "|TOPIC") + 32] = 0x20; },
+                   F::Corrupt},
+        RefusalRow{"a table", [](std::string& b) { b[Heading(b) + 20] = 0x23; }, F::Unsupported},
+        RefusalRow{"tab stops", [](std::string& b) { b[Heading(b) + 29] = 2; }, F::Unsupported},
+        RefusalRow{"a paragraph never ended",
+                   [](std::string& b) { b[Heading(b) + Long(b, Heading(b) + 16) - 2] = '\x89'; }, F::Unsupported},
+        RefusalRow{"a keyword's topics elsewhere in |KWDATA",
+                   [](std::string& b) { PutLong(b, b.find('\0', Content(b, "|KWBTREE") + 46) + 3, 4); }, F::Corrupt},
         RefusalRow{"the LZ77 flag", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 10, 4); }, F::Compressed},
         RefusalRow{"a phrase table", [](std::string& b) { b.replace(Entry(b, "|CTXOMAP"), 8, "|Phrases"); },
                    F::Compressed},
