@@ -108,6 +108,8 @@ const LoadRow kLoadRows[] = {
      1000},
     {"an interval below the bounds is kept but ticks at 300", "D:\\V", "150", nullptr, nullptr,
      StartLog("D:\\V\\Filemk", "timer 300 / show / clear"), 150},
+    {"an interval above the bounds is kept but ticks at 60000", "D:\\V", "60001", nullptr, nullptr,
+     StartLog("D:\\V\\Filemk", "timer 60000 / show / clear"), 60001},
     {"a missing exchange folder stops with its message", "D:\\V", nullptr, "1", [](Program& p) { p.fake.folders = {}; },
      "tray add / message データ交信フォルダが見つかりません。TavikViewの設定を確かめて下さい。", 1000},
     {"a database file in the viewer's folder only is missing", "D:\\V", nullptr, nullptr,

@@ -127,10 +127,11 @@ INSTANTIATE_TEST_SUITE_P(
 std::string Fields(const ExchangeFile& file) {
   const PatientRecord& r = file.record;
   const std::pair<const char*, const Text*> fields[] = {
-      {"Fun", &file.fun},  {"PNo", &r.PNo},     {"PID", &r.PID},     {"PName", &r.PName}, {"PKana", &r.PKana},
-      {"PBDat", &r.PBDat}, {"PSex", &r.PSex},   {"PZip", &r.PZip},   {"PAddr", &r.PAddr}, {"PTel", &r.PTel},
-      {"PFax", &r.PFax},   {"PInf1", &r.PInf1}, {"PInf2", &r.PInf2}, {"PInf3", &r.PInf3}, {"PInf4", &r.PInf4},
-      {"PInf5", &r.PInf5}, {"PInf6", &r.PInf6}, {"PInf7", &r.PInf7}, {"PInf8", &r.PInf8}, {"IName", &r.IName}};
+      {"Fun", &file.function_code}, {"PNo", &r.PNo},     {"PID", &r.PID},     {"PName", &r.PName},
+      {"PKana", &r.PKana},          {"PBDat", &r.PBDat}, {"PSex", &r.PSex},   {"PZip", &r.PZip},
+      {"PAddr", &r.PAddr},          {"PTel", &r.PTel},   {"PFax", &r.PFax},   {"PInf1", &r.PInf1},
+      {"PInf2", &r.PInf2},          {"PInf3", &r.PInf3}, {"PInf4", &r.PInf4}, {"PInf5", &r.PInf5},
+      {"PInf6", &r.PInf6},          {"PInf7", &r.PInf7}, {"PInf8", &r.PInf8}, {"IName", &r.IName}};
   std::string out;
   for (const auto& [name, value] : fields) {
     if (!value->empty()) out += std::string(name) + "=" + Utf8(*value) + ";";

@@ -139,13 +139,6 @@ const IntervalRow kIntervalRows[] = {
 
 INSTANTIATE_TEST_SUITE_P(Options, TickInterval, ::testing::ValuesIn(kIntervalRows), test::RowName<IntervalRow>);
 
-TEST(TickInterval, ClampsWholeNumbersOfAnyTypeAndOddDoubles) {
-  EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::int64_t>::min()), 300);
-  EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::uint64_t>::max()), 60000);
-  EXPECT_EQ(ClampTickInterval(std::nan("")), 300);
-  EXPECT_EQ(ClampTickInterval(1000.9), 1000);
-}
-
 #ifdef _WIN32
 constexpr TextView kApp = u"TavikFMStoreTest";
 const wchar_t kSection[] = L"Software\\VB and VBA Program Settings\\TavikFMStoreTest\\Settings";

@@ -53,16 +53,7 @@ bool MainWindow::Create() {
   HICON small_icon =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = &ObjectWindowProc<MainWindow>;
-  window_class.hInstance = instance;
-  window_class.hIcon = icon_;
-  window_class.hIconSm = small_icon;
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  window_class.lpszClassName = kMainWindowClass;
-  if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterProgramClass(kMainWindowClass, &ObjectWindowProc<MainWindow>, icon_, small_icon)) return false;
   tray_menu_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAYMENU)));
   // The menu bar belongs to the window from here on and goes with it.
   HMENU menu_bar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
@@ -98,7 +89,7 @@ void MainWindow::CreateControls() {
               kStartupShortcutPlace, scale_, font_.get());
 }
 
-LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT MainWindow::OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_NCCREATE: hwnd_ = hwnd; return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_CREATE: CreateControls(); return 0;
@@ -111,7 +102,6 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       if (wparam == kTrayId) controller_.OnTrayNotification(LOWORD(lparam));
       return 0;
     case WM_CLOSE: Close(); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
       if (wparam != FALSE) Close();
       return 0;
@@ -189,7 +179,7 @@ void MainWindow::AddTrayIcon() {
   tray_icon_.hIcon = icon_;
   // "TavikFM", a NUL, then blanks to the end of the 64-byte field.
   std::memset(tray_icon_.szTip, ' ', 64);
-  std::memcpy(tray_icon_.szTip, "TavikFM", 8);
+  std::memcpy(tray_icon_.szTip, kTrayTip, sizeof kTrayTip);
   AddTrayIconOrRetry();
 }
 

@@ -13,6 +13,9 @@ namespace tavik {
 inline constexpr TextView kProgramTitle = u"TavikFM";
 inline constexpr TextView kViewerTitle = u"TavikView";
 
+// The tray icon's tip, a fixed ANSI text of the tray record.
+inline constexpr char kTrayTip[] = "TavikFM";
+
 // A second copy started while one runs (after the program title).
 inline constexpr TextView kAlreadyRunningSuffix = u" は既に起動されています";
 
@@ -71,10 +74,14 @@ inline constexpr TextView kNotANumberMessage = u"数値を入力して下さい"
 // The folder picker.
 inline constexpr TextView kPickerCaption = u"フォルダ";
 inline constexpr TextView kPickerOkCaption = u"O K";
+// A fixed disk's label after its drive in the drive list: "c: [LABEL]".
+inline constexpr TextView kDriveLabelOpening = u" [";
+inline constexpr TextView kDriveLabelClosing = u"]";
 
 // The version dialog: "<title>のﾊﾞｰｼﾞｮﾝ情報", "ﾊﾞｰｼﾞｮﾝ <major>.<minor>.<revision>".
 inline constexpr TextView kAboutCaptionSuffix = u"のﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr TextView kAboutVersionPrefix = u"ﾊﾞｰｼﾞｮﾝ ";
+inline constexpr TextView kAboutVersionSeparator = u".";
 inline constexpr TextView kAboutDescription = u"TavikViewから受け取った患者情報をファイルメーカーに登録します。";
 
 }  // namespace tavik

@@ -17,9 +17,9 @@ inline constexpr TextView kFunRegist = u"REGIST";
 // file never inherits a field or a function code from an earlier file.
 struct ExchangeFile {
   PatientRecord record;
-  Text fun;  // the value of the item "Fun"; empty when the file has none
+  Text function_code;  // the value of the item "Fun"; empty when the file has none
 
-  bool AsksForStoring() const { return fun == kFunRegist; }
+  bool AsksForStoring() const { return function_code == kFunRegist; }
 };
 
 // Reads the items of decoded text with the rules of sequential

@@ -42,7 +42,7 @@ class IntakeCycle {
   void RotateBackups(const Text& exchange_folder);
 
  private:
-  enum class FileOutcome { Stored, RenamedOnly, Left };
+  enum class FileOutcome { Stored, RenamedOnly, Waits };
   FileOutcome HandleFile(const Text& path, bool& database_unreachable);
 
   FileSystem& file_system_;
