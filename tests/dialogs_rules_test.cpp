@@ -20,12 +20,15 @@ struct OkRow {
   int interval;
 };
 
-// The interval itself is TickIntervalFromText's (settings_test.cpp).
+// The text is rounded (halves to the even neighbour), then clamped.
 const OkRow kOkRows[] = {
-    {"150 goes up to 300", "150", false, 300},
-    {"60001 goes down to 60000", "60001", false, 60000},
+    {"a half below the lower bound rounds onto it", "299.5", false, 300},
+    {"a value beyond 32 bits is lowered to the upper bound", "99999999999", false, 60000},
+    {"a negative value beyond 32 bits is raised to the lower bound", "-99999999999", false, 300},
+    {"a value beyond a double is lowered to the upper bound", "1e999", false, 60000},
     {"a failed KosinTime write still applies the interval", "2000", true, 2000},
     {"letters are no number", "abc", false, 0},
+    {"an empty text is no number", "", false, 0},
 };
 
 class OptionsOk : public testing::TestWithParam<OkRow> {};
@@ -114,7 +117,6 @@ TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
   ProgramValues values{U(row.start), U(row.start) + u"b", U(row.start) + u"d", 1000};
   if (row.row == FolderRow::Backup) values.backup_folder = U(row.start);
   if (row.row == FolderRow::Database) values.database_folder = U(row.start);
-  ProgramValues expected = values;
   FolderPicker picker(row.row, values, controls, controls, U(row.program_folder));
   controls.picker = &picker;
   picker.Open();
@@ -123,9 +125,14 @@ TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
   EXPECT_EQ(Utf8(picker.Ok()), row.written);
   EXPECT_EQ(controls.notified, row.notified);
   // The row's program-wide value takes the folder; the others stay.
-  expected.*FolderValueOf(row.row) = U(row.written);
-  EXPECT_EQ(values.exchange_folder + u"|" + values.backup_folder + u"|" + values.database_folder,
-            expected.exchange_folder + u"|" + expected.backup_folder + u"|" + expected.database_folder);
+  const std::pair<FolderRow, const Text*> kValues[] = {{FolderRow::Exchange, &values.exchange_folder},
+                                                       {FolderRow::Backup, &values.backup_folder},
+                                                       {FolderRow::Database, &values.database_folder}};
+  const char* const kOthers[] = {"", "b", "d"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto& [folder_row, value] = kValues[i];
+    EXPECT_EQ(Utf8(*value), folder_row == row.row ? row.written : row.start + std::string(kOthers[i])) << i;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows), test::RowName<PickRow>);

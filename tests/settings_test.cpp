@@ -1,6 +1,6 @@
 // The settings: number texts (which texts are numbers, whole numbers with
 // halves going to the even neighbour, the errors for texts that are no
-// number or do not fit, the tick interval taken from a number text), and
+// number or do not fit), and
 // the store in the registry where the per-application settings functions
 // keep it (Windows only: under Wine in the test command).
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 #include "common/program_error.h"
 #include "settings/number_text.h"
-#include "settings/program_values.h"
 #include "settings/settings_store.h"
 #include "support/test_support.h"
 
@@ -104,7 +103,7 @@ TEST(Number, ATextEndsWhereItsViewEnds) {
   EXPECT_FALSE(RoundedNumber(text.substr(0, 9)));          // "12344.51e"
 }
 
-TEST(Number, RoundedNumbersSaturateBeyondADouble) {
+TEST(Number, RoundedNumbersAreWholeNeverANegativeZeroAndInfiniteBeyondADouble) {
   const double infinity = std::numeric_limits<double>::infinity();
   EXPECT_EQ(RoundedNumber(u"2.5"), 2.0);
   EXPECT_EQ(RoundedNumber(u"-7.5e0"), -8.0);
@@ -117,27 +116,6 @@ TEST(Number, RoundedNumbersSaturateBeyondADouble) {
   EXPECT_EQ(RoundedNumber(U(("-1" + std::string(500, '0')).c_str())), -infinity);
   EXPECT_EQ(RoundedNumber(u"abc"), std::nullopt);
 }
-
-struct IntervalRow {
-  const char* name;
-  const char* text;
-  std::optional<std::int32_t> interval;
-};
-
-class TickInterval : public ::testing::TestWithParam<IntervalRow> {};
-
-TEST_P(TickInterval, IsRoundedThenClamped) { EXPECT_EQ(TickIntervalFromText(U(GetParam().text)), GetParam().interval); }
-
-// The bounds themselves are the options dialog's (dialogs_rules_test.cpp).
-const IntervalRow kIntervalRows[] = {
-    {"a half below the bound rounds onto it", "299.5", 300},
-    {"a value beyond 32 bits is lowered", "99999999999", 60000},
-    {"a negative value beyond 32 bits is raised", "-99999999999", 300},
-    {"a value beyond a double is lowered", "1e999", 60000},
-    {"an empty text is no interval", "", std::nullopt},
-};
-
-INSTANTIATE_TEST_SUITE_P(Options, TickInterval, ::testing::ValuesIn(kIntervalRows), test::RowName<IntervalRow>);
 
 #ifdef _WIN32
 constexpr TextView kApp = u"TavikFMStoreTest";
