@@ -23,7 +23,8 @@ constexpr TwipsRect kStartHiddenPlace{120, 1080, 3372, 252};
 constexpr TwipsRect kHideToTrayPlace{120, 360, 1215, 372};
 constexpr TwipsRect kStartupShortcutPlace{1920, 360, 1575, 375};
 
-// The tray record in its first layout: 88 bytes on 32-bit Windows.
+// The tray record in its first layout: 88 bytes on 32-bit Windows. The
+// record and its callback stay as they are (docs/contracts.md).
 #ifndef NOTIFYICONDATAA_V1_SIZE
 #define NOTIFYICONDATAA_V1_SIZE FIELD_OFFSET(NOTIFYICONDATAA, szTip[64])
 #endif
@@ -120,7 +121,7 @@ LRESULT MainWindow::OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPAR
   }
 }
 
-// Every way of closing comes here (the exit commands, the close box, the
+// Every way of closing comes here (docs/contracts.md: the exit commands, the close box, the
 // end of the session, WM_CLOSE from outside); none is refused.
 void MainWindow::Close() {
   controller_.RememberStartHidden();
@@ -132,6 +133,7 @@ void MainWindow::OnDestroy() {
   controller_.Shutdown();  // runs once
 }
 
+// One dialog at a time (docs/contracts.md).
 template <typename Open>
 void MainWindow::OpenDialog(Open open) {
   if (dialog_open_) {
@@ -185,7 +187,8 @@ void MainWindow::AddTrayIcon() {
 
 void MainWindow::AddTrayIconOrRetry() {
   if (destroyed_ || hwnd_ == nullptr) return;
-  // An icon the shell already holds (a second TaskbarCreated, say) only
+  // Added again until the shell takes it (docs/contracts.md). An icon the shell
+  // already holds (a second TaskbarCreated, say) only
   // needs to be brought up to date.
   if (shell_.NotifyIcon(NIM_ADD, tray_icon_) || shell_.NotifyIcon(NIM_MODIFY, tray_icon_)) {
     KillTimer(hwnd_, kTrayRetryTimerId);

@@ -1,7 +1,8 @@
 // Every text the program shows its users, and the names it gives the files
 // and folders it looks for, in one place. The menus' captions are in the
 // resources (app/main_window.rc). Each text is the clinics' staff's: the
-// administrator's guide and the help quote them as they stand here.
+// administrator's guide and the help quote them as they stand here, and
+// they stay so (docs/contracts.md).
 #pragma once
 
 #include "common/text.h"

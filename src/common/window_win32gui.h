@@ -62,7 +62,7 @@ HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWO
 // WM_NCDESTROY through Owner::OnWindowMessage(hwnd, message, wparam, lparam).
 //
 // This is where the system calls the program, and no exception may unwind
-// through the system's frames: a handler that fails (out of memory while it
+// through the system's frames (docs/contracts.md): a handler that fails (out of memory while it
 // builds a text, say) ends with the system's default handling of its
 // message, and the program goes on with the next message.
 template <typename Owner>

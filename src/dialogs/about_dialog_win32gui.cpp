@@ -53,7 +53,7 @@ class AboutDialog final : public ModalDialog {
  private:
   void OnCreate() override {
     title_font_ = CreateProgramFont(scale(), kTitleTenthPoints);
-    // In tab order: OK, the icon, the description, the title, the version.
+    // In tab order (docs/contracts.md): OK, the icon, the description, the title, the version.
     AddControl(L"BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdAboutOk, {3840, 2400, 1310, 345});
     HWND icon = AddControl(L"STATIC", u"", SS_ICON, 0, kIdAboutIcon, {240, 240, 432, 432});
     // The program's icon, which the dialog took from its owner.

@@ -62,7 +62,7 @@ constexpr FolderRowControls kFolderRows[] = {
     {FolderRow::Database, kIdDatabaseFolderBox, kIdDatabaseFolderBrowse},
 };
 
-// The input method off for a text box for good.
+// The input method off for a text box for good (docs/contracts.md).
 void DisableInputMethod(HWND edit) { ImmAssociateContext(edit, nullptr); }
 
 class OptionsDialog final : public ModalDialog {

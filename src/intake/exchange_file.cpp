@@ -9,7 +9,7 @@ namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsLineEnd(char16_t c) { return c == u'\r' || c == u'\n'; }
 
-// The key prefixes: the characters compared, the 1-based position at which
+// The key prefixes (docs/contracts.md): the characters compared, the 1-based position at which
 // the value starts, where it goes, and whether its double quotes go.
 struct ItemKey {
   TextView prefix;

@@ -9,6 +9,7 @@
 namespace tavik {
 
 namespace {
+// The viewer's names, kept as they are (docs/contracts.md).
 constexpr TextView kPatientPatterns[] = {u"*.fmr", u"*.req"};
 constexpr TextView kBackupExtension = u"bak";
 constexpr TextView kSecondBackupExtension = u"bk2";
@@ -31,7 +32,7 @@ IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
   // inside the dialog's message loop, so the folder can change mid-tick
   // only if a driver pumps messages during a call.)
   const Text folder = exchange_folder;  // NOLINT(performance-unnecessary-copy-initialization)
-  // One snapshot per tick: each listed file is handled at most once, and
+  // One snapshot per tick (docs/contracts.md): each listed file is handled at most once, and
   // files that arrive meanwhile wait for the next tick.
   std::vector<Text> names;
   for (TextView pattern : kPatientPatterns) {
@@ -71,7 +72,7 @@ IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& databas
     return file_system_.Rename(path, backup) ? FileOutcome::RenamedOnly : FileOutcome::Waits;
   }
 
-  // The patient is stored first; only a stored file becomes a backup.
+  // The patient is stored first; only a stored file becomes a backup (docs/contracts.md).
   // After a connection failure or a time-out the tick leaves the remaining
   // patients for a later tick instead of trying (and waiting for) the
   // database for each: a database that does not answer costs one time-out
@@ -84,7 +85,7 @@ IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& databas
     return FileOutcome::Waits;
   }
   if (file_system_.FileExists(backup)) file_system_.Delete(backup);
-  // The viewer may have written the file again while it was stored: only
+  // The viewer may have written the file again while it was stored (docs/contracts.md): only
   // the bytes that were stored go to the backup; new ones wait for the
   // next tick, which reads and stores them.
   std::string again;

@@ -21,7 +21,7 @@ struct IntakeReport {
 };
 
 // A patient file is a few hundred bytes; a larger one than this is not
-// read into memory and stays as it is.
+// read into memory and stays as it is (docs/contracts.md).
 inline constexpr std::uint64_t kMaxPatientFileBytes = std::uint64_t{1024} * 1024;
 
 class IntakeCycle {

@@ -65,7 +65,7 @@ OwnedHandle::OwnedHandle(short type, void* parent, DatabaseStage stage, const ch
 
 OwnedHandle::~OwnedHandle() { SQLFreeHandle(type_, handle_); }
 
-// Connection pooling is a setting of the process and must come before
+// Connection pooling (docs/contracts.md) is a setting of the process and must come before
 // the environment is allocated. A driver manager that cannot pool simply
 // does not.
 bool Environment::RequestPooling(bool pooling) {

@@ -23,7 +23,7 @@ namespace odbc {
 class Environment;
 class Connection;
 
-// How long the program waits for the database, so that a data source that
+// How long the program waits for the database (docs/contracts.md), so that a data source that
 // stops answering or a table another user holds locked does not freeze the
 // program for longer: a connection not made within kLoginTimeoutSeconds
 // fails, and so does a statement not done within kQueryTimeoutSeconds.

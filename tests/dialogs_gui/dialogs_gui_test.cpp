@@ -405,6 +405,11 @@ struct ShortcutRow {
 const ShortcutRow kShortcutRows[] = {
     {"a second save writes it again",
      [](const Text&) { return SaveStartupShortcut(u"C:\\x"), SaveStartupShortcut(ExecutableFolder()); }, true},
+    {"a missing Startup folder is made",
+     [](const Text& shortcut) {
+       return RemoveDirectoryW(WideCStr(FolderOfPath(shortcut))) && SaveStartupShortcut(ExecutableFolder());
+     },
+     true},
     {"a folder in its place makes it fail",
      [](const Text& shortcut) { return test::MakeFolder(shortcut), SaveStartupShortcut(ExecutableFolder()); }, false},
     {"a thread in the multithreaded apartment saves it and keeps COM",
