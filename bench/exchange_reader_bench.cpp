@@ -54,7 +54,7 @@ const Corpus& Files() {
       // The reader must give back what was written; a benchmark of a reader
       // that misreads the files would measure nothing useful.
       const tavik::ExchangeFile parsed = tavik::ParseExchangeBytes(bytes);
-      if (!tavik::viewer::SameRecord(parsed.record, file.record) || parsed.fun != file.fun.value_or(Text())) {
+      if (!tavik::viewer::SameRecord(parsed.record, file.record) || parsed.function_code != file.fun.value_or(Text())) {
         std::cerr << "exchange_reader_bench: file " << i << " does not read back as written\n";
         std::exit(1);
       }

@@ -36,7 +36,7 @@ void Check(bool condition, const char* what) {
 }
 
 bool Same(const ExchangeFile& a, const ExchangeFile& b) {
-  return tavik::viewer::SameRecord(a.record, b.record) && a.fun == b.fun;
+  return tavik::viewer::SameRecord(a.record, b.record) && a.function_code == b.function_code;
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -91,9 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(Same(parsed, by_hand), "ItemReader and ApplyItem by hand differ from ParseExchangeText");
 
   const tavik::PatientRecord& r = parsed.record;
-  for (const Text* value :
-       {&r.PNo,   &r.PID,   &r.PName, &r.PKana, &r.PBDat, &r.PSex,  &r.PZip,  &r.PAddr, &r.PTel,  &r.PFax,
-        &r.PInf1, &r.PInf2, &r.PInf3, &r.PInf4, &r.PInf5, &r.PInf6, &r.PInf7, &r.PInf8, &r.IName, &parsed.fun}) {
+  for (const Text* value : {&r.PNo,   &r.PID,   &r.PName, &r.PKana, &r.PBDat,
+                            &r.PSex,  &r.PZip,  &r.PAddr, &r.PTel,  &r.PFax,
+                            &r.PInf1, &r.PInf2, &r.PInf3, &r.PInf4, &r.PInf5,
+                            &r.PInf6, &r.PInf7, &r.PInf8, &r.IName, &parsed.function_code}) {
     CheckPiece(text, *value);
   }
   return 0;

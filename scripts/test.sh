@@ -7,7 +7,8 @@
 #     benchmark program once with its smallest sizes (one test each),
 #  5. runs each Windows flavour's tests under Wine (code page 932): x64, and
 #     x86 where this kernel runs 32-bit programs,
-#  6. checks the house style: formatting and clang-tidy (three tests),
+#  6. checks the house style: formatting, clang-tidy and the tests that
+#     docs/contracts.md names (four tests),
 #  7. builds the release package, signed with a throw-away certificate
 #     and then unsigned, and checks what it holds and that the signed exe
 #     verifies and starts (three tests),
@@ -287,6 +288,7 @@ style_check() {  # name, then the command
 style_check format tools/format.sh --check
 style_check tidy-portable tools/tidy.sh build/linux
 style_check tidy-windows tools/tidy.sh --mingw build/windows-x64
+style_check contracts tools/contracts-check.sh
 passed=$((passed + sp)) failed=$((failed + sf))
 phase_times+=("house style $((SECONDS - started)) s")
 flavour_lines+=("house style: $sp passed, $sf failed")

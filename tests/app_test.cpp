@@ -118,6 +118,8 @@ const LoadRow kLoadRows[] = {
      1000},
     {"an interval below the bounds is kept but ticks at 300", "D:\\V", "150", nullptr, nullptr,
      StartLog("D:\\V\\Filemk", "timer 300 / show / clear"), 150},
+    {"an interval above the bounds is kept but ticks at 60000", "D:\\V", "60001", nullptr, nullptr,
+     StartLog("D:\\V\\Filemk", "timer 60000 / show / clear"), 60001},
     {"a missing exchange folder stops with its message", "D:\\V", nullptr, "1", [](Program& p) { p.fake.folders = {}; },
      "tray add / message データ交信フォルダが見つかりません。TavikViewの設定を確かめて下さい。", 1000},
     {"a database file in the viewer's folder only is missing", "D:\\V", nullptr, nullptr,
@@ -138,19 +140,16 @@ const LoadRow kLoadRows[] = {
      kRotationFails + "message ｴﾗｰ: '5' - プロシージャの呼び出し、または引数が不正です。.", 1000},
 };
 
-class StartSequence : public testing::TestWithParam<LoadRow> {};
-
-TEST_P(StartSequence, RunsItsStepsInOrderOnce) {
-  const LoadRow& row = GetParam();
-  Program p(row.folda, row.kosin_time, row.visible);
-  if (row.arrange) row.arrange(p);
-  p.app.Start();
-  p.app.Start();
-  EXPECT_EQ(p.fake.log, row.log);
-  EXPECT_EQ(p.values.tick_interval, row.tick_interval);
+TEST(StartSequence, RunsItsStepsInOrderOnce) {
+  for (const LoadRow& row : kLoadRows) {
+    Program p(row.folda, row.kosin_time, row.visible);
+    if (row.arrange) row.arrange(p);
+    p.app.Start();
+    p.app.Start();
+    EXPECT_EQ(p.fake.log, row.log) << row.name;
+    EXPECT_EQ(p.values.tick_interval, row.tick_interval) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(App, StartSequence, testing::ValuesIn(kLoadRows), test::RowName<LoadRow>);
 
 // `visible`: stored before the start; `stored`: "Visible" after the exit.
 struct ExitRow {
@@ -169,25 +168,22 @@ const ExitRow kExitRows[] = {
     {"a store that cannot be written still lets the icon go", "1", false, std::nullopt, true, "1"},
 };
 
-class Exit : public testing::TestWithParam<ExitRow> {};
-
-TEST_P(Exit, WritesVisibleFromTheBoxStopsTheTimerAndRemovesTheIconOnce) {
-  const ExitRow& row = GetParam();
-  Program p("D:\\V", nullptr, row.visible);
-  if (row.database_missing) p.fake.files.clear();
-  p.app.Start();
-  p.fake.start_hidden_box = row.user_ticks.value_or(p.fake.log.find("ticked") != std::string::npos);
-  p.store.fail_writes = row.store_fails;
-  p.fake.log.clear();
-  p.app.RememberStartHidden();
-  p.app.Shutdown();
-  p.app.Shutdown();
-  p.app.OnTick();
-  EXPECT_EQ(p.fake.log, "timer 0 / tray delete");
-  EXPECT_EQ(Utf8(p.store.Stored(kProgramTitle, kKeyVisible).value_or(u"<none>")), row.stored);
+TEST(Exit, WritesVisibleFromTheBoxStopsTheTimerAndRemovesTheIconOnce) {
+  for (const ExitRow& row : kExitRows) {
+    Program p("D:\\V", nullptr, row.visible);
+    if (row.database_missing) p.fake.files.clear();
+    p.app.Start();
+    p.fake.start_hidden_box = row.user_ticks.value_or(p.fake.log.find("ticked") != std::string::npos);
+    p.store.fail_writes = row.store_fails;
+    p.fake.log.clear();
+    p.app.RememberStartHidden();
+    p.app.Shutdown();
+    p.app.Shutdown();
+    p.app.OnTick();
+    EXPECT_EQ(p.fake.log, "timer 0 / tray delete") << row.name;
+    EXPECT_EQ(Utf8(p.store.Stored(kProgramTitle, kKeyVisible).value_or(u"<none>")), row.stored) << row.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(App, Exit, testing::ValuesIn(kExitRows), test::RowName<ExitRow>);
 
 // Two ticks, the first failing, the second in a changed exchange folder.
 void TwoTicks(Program& p, std::function<void()> fault) {
@@ -212,7 +208,7 @@ const HandlerRow kHandlerRows[] = {
     {"a tray right press opens the menu", [](Program& p) { p.app.OnTrayNotification(0x204); }, "menu"},
     {"a tray release, a move or a middle press does nothing",
      [](Program& p) {
-       for (unsigned message : {0x200u, 0x202u, 0x205u, 0x207u, 0x208u, 0x209u, 0x206u, 0u, 0x10201u}) {
+       for (unsigned message : {0x200u, 0x202u, 0x205u, 0x207u, 0x208u, 0x209u, 0x206u, 0u}) {
          p.app.OnTrayNotification(message);
        }
      },
@@ -240,41 +236,33 @@ const HandlerRow kHandlerRows[] = {
     {"help on Windows 10 with a file that is no help file names the file",
      [](Program& p) { p.fake.windows_version = 10, p.fake.file_bytes = "?_\3\0junk", p.app.ShowHelpContents(); },
      "read C:\\App\\tavikfm.hlp / message ヘルプファイルを開けません。\r\nC:\\App\\tavikfm.hlp"},
-    {"a tick's program error is dropped and the next tick runs in the current folder",
-     [](Program& p) { TwoTicks(p, [] { throw ProgramError(5, u"x"); }); }, kTwoTicks},
-    {"anything else a tick throws is dropped", [](Program& p) { TwoTicks(p, [] { throw 42; }); }, kTwoTicks},
+    {"whatever a tick throws is dropped and the next tick runs in the current folder",
+     [](Program& p) { TwoTicks(p, [] { throw 42; }); }, kTwoTicks},
     {"a tick arriving during a tick is dropped", [](Program& p) { TwoTicks(p, [&p] { p.app.OnTick(); }); },
      "list D:\\X\\Filemk\\*.fmr / list D:\\X\\Filemk\\*.req / list E:\\P\\*.fmr / list E:\\P\\*.req"},
 };
 
-class Handler : public testing::TestWithParam<HandlerRow> {};
-
-TEST_P(Handler, ActsAlsoAfterADegradedStart) {
-  Program p("D:\\X");
-  GetParam().act(p.Started());
-  EXPECT_EQ(p.fake.log, GetParam().log);
+TEST(Handler, MakesTheCallsOfItsRowAlsoAfterADegradedStart) {
+  for (const HandlerRow& row : kHandlerRows) {
+    Program p("D:\\X");
+    row.act(p.Started());
+    EXPECT_EQ(p.fake.log, row.log) << row.name;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(App, Handler, testing::ValuesIn(kHandlerRows), test::RowName<HandlerRow>);
-
 // Layout twips as pixels at the screen's resolution.
-struct PixelRow {
-  const char* name;
-  int twips, dpi, pixels;
-};
-
-const PixelRow kPixelRows[] = {
-    {"the main window is 308 pixels wide at 120 dpi", 3696, 120, 308},
-    {"half a pixel goes up", 30, 72, 2},
-    {"a negative half goes away from zero", -30, 72, -2},
-    {"a hair under half goes down", 709, 131, 64},
-};
-
-class LayoutTwips : public testing::TestWithParam<PixelRow> {};
-
-TEST_P(LayoutTwips, BecomePixels) { EXPECT_EQ(TwipsToPixels(GetParam().twips, GetParam().dpi), GetParam().pixels); }
-
-INSTANTIATE_TEST_SUITE_P(Layout, LayoutTwips, testing::ValuesIn(kPixelRows), test::RowName<PixelRow>);
+TEST(LayoutTwips, BecomePixels) {
+  const struct {
+    const char* name;
+    int twips, dpi, pixels;
+  } kRows[] = {
+      {"the main window is 308 pixels wide at 120 dpi", 3696, 120, 308},
+      {"half a pixel goes up", 30, 72, 2},
+      {"a negative half goes away from zero", -30, 72, -2},
+      {"a hair under half goes down", 709, 131, 64},
+  };
+  for (const auto& row : kRows) EXPECT_EQ(TwipsToPixels(row.twips, row.dpi), row.pixels) << row.name;
+}
 
 }  // namespace
 }  // namespace tavik

@@ -20,32 +20,34 @@ struct OkRow {
   int interval;
 };
 
-// The interval itself is TickIntervalFromText's (settings_test.cpp).
+// The text is rounded (halves to the even neighbour), then clamped.
 const OkRow kOkRows[] = {
-    {"150 goes up to 300", "150", false, 300},
-    {"60001 goes down to 60000", "60001", false, 60000},
+    {"a half below the lower bound rounds onto it", "299.5", false, 300},
+    {"a value beyond 32 bits is lowered to the upper bound", "99999999999", false, 60000},
+    {"a negative value beyond 32 bits is raised to the lower bound", "-99999999999", false, 300},
+    {"a value beyond a double is lowered to the upper bound", "1e999", false, 60000},
     {"a failed KosinTime write still applies the interval", "2000", true, 2000},
     {"letters are no number", "abc", false, 0},
+    {"an empty text is no number", "", false, 0},
 };
 
-class OptionsOk : public testing::TestWithParam<OkRow> {};
-
-TEST_P(OptionsOk, StoresAndAppliesTheIntervalOrRefusesTheText) {
-  const OkRow& row = GetParam();
-  ProgramValues values;
-  values.tick_interval = 1234;
-  test::MemorySettingsStore store;
-  store.fail_writes = row.store_fails;
-  std::string timer;
-  const bool closes = ApplyOptionsOk(U(row.text), values, store, [&](std::int32_t ms) { timer += std::to_string(ms); });
-  const std::string interval = row.interval != 0 ? std::to_string(row.interval) : "";
-  EXPECT_EQ(closes, row.interval != 0);
-  EXPECT_EQ(values.tick_interval, row.interval != 0 ? row.interval : 1234);
-  EXPECT_EQ(timer, interval);
-  EXPECT_EQ(Utf8(store.Stored(kProgramTitle, kKeyKosinTime).value_or(u"")), row.store_fails ? "" : interval);
+TEST(OptionsOk, StoresAndAppliesTheIntervalOrRefusesTheText) {
+  for (const OkRow& row : kOkRows) {
+    SCOPED_TRACE(row.name);
+    ProgramValues values;
+    values.tick_interval = 1234;
+    test::MemorySettingsStore store;
+    store.fail_writes = row.store_fails;
+    std::string timer;
+    const bool closes =
+        ApplyOptionsOk(U(row.text), values, store, [&](std::int32_t ms) { timer += std::to_string(ms); });
+    const std::string interval = row.interval != 0 ? std::to_string(row.interval) : "";
+    EXPECT_EQ(closes, row.interval != 0);
+    EXPECT_EQ(values.tick_interval, row.interval != 0 ? row.interval : 1234);
+    EXPECT_EQ(timer, interval);
+    EXPECT_EQ(Utf8(store.Stored(kProgramTitle, kKeyKosinTime).value_or(u"")), row.store_fails ? "" : interval);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Options, OptionsOk, testing::ValuesIn(kOkRows), test::RowName<OkRow>);
 
 // The folder tree over a few folders and a share, the drive list with drives only. A bare drive opens its
 // current folder, for the drive the tree is on the folder it has open; a
@@ -105,30 +107,32 @@ const PickRow kPickRows[] = {
      [](FakeControls& t) { t.not_ready.insert("C:"); }, "AC", "C:\\V"},
 };
 
-class FolderPickerRules : public testing::TestWithParam<PickRow> {};
-
-TEST_P(FolderPickerRules, OpenFollowAndWriteTheRow) {
-  const PickRow& row = GetParam();
-  FakeControls controls;
-  // Each row's value starts apart from the others, so that OK shows which it writes.
-  ProgramValues values{U(row.start), U(row.start) + u"b", U(row.start) + u"d", 1000};
-  if (row.row == FolderRow::Backup) values.backup_folder = U(row.start);
-  if (row.row == FolderRow::Database) values.database_folder = U(row.start);
-  ProgramValues expected = values;
-  FolderPicker picker(row.row, values, controls, controls, U(row.program_folder));
-  controls.picker = &picker;
-  picker.Open();
-  if (row.meanwhile) row.meanwhile(controls);
-  for (const char* d = row.picked; d != nullptr && *d != '\0'; ++d) controls.Pick(std::string{*d, ':'});
-  EXPECT_EQ(Utf8(picker.Ok()), row.written);
-  EXPECT_EQ(controls.notified, row.notified);
-  // The row's program-wide value takes the folder; the others stay.
-  expected.*FolderValueOf(row.row) = U(row.written);
-  EXPECT_EQ(values.exchange_folder + u"|" + values.backup_folder + u"|" + values.database_folder,
-            expected.exchange_folder + u"|" + expected.backup_folder + u"|" + expected.database_folder);
+TEST(FolderPickerRules, OpenFollowAndWriteTheRow) {
+  for (const PickRow& row : kPickRows) {
+    SCOPED_TRACE(row.name);
+    FakeControls controls;
+    // Each row's value starts apart from the others, so that OK shows which it writes.
+    ProgramValues values{U(row.start), U(row.start) + u"b", U(row.start) + u"d", 1000};
+    if (row.row == FolderRow::Backup) values.backup_folder = U(row.start);
+    if (row.row == FolderRow::Database) values.database_folder = U(row.start);
+    FolderPicker picker(row.row, values, controls, controls, U(row.program_folder));
+    controls.picker = &picker;
+    picker.Open();
+    if (row.meanwhile) row.meanwhile(controls);
+    for (const char* d = row.picked; d != nullptr && *d != '\0'; ++d) controls.Pick(std::string{*d, ':'});
+    EXPECT_EQ(Utf8(picker.Ok()), row.written);
+    EXPECT_EQ(controls.notified, row.notified);
+    // The row's program-wide value takes the folder; the others stay.
+    const std::pair<FolderRow, const Text*> kValues[] = {{FolderRow::Exchange, &values.exchange_folder},
+                                                         {FolderRow::Backup, &values.backup_folder},
+                                                         {FolderRow::Database, &values.database_folder}};
+    const char* const kOthers[] = {"", "b", "d"};
+    for (std::size_t i = 0; i < 3; ++i) {
+      const auto& [folder_row, value] = kValues[i];
+      EXPECT_EQ(Utf8(*value), folder_row == row.row ? row.written : row.start + std::string(kOthers[i])) << i;
+    }
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Picker, FolderPickerRules, testing::ValuesIn(kPickRows), test::RowName<PickRow>);
 
 TEST(Paths, AreJoinedWithOneSeparatorAddedAndTakenApartAtTheLast) {
   EXPECT_EQ(JoinPath(u"D:\\", u"Filemk"), u"D:\\\\Filemk");
@@ -157,18 +161,16 @@ const PathRow kPathRows[] = {
     {"a path from the current drive's root", "\\x", "\\x", "|\\|\\x", "x"},
 };
 
-class FolderPaths : public testing::TestWithParam<PathRow> {};
-
-TEST_P(FolderPaths, AreTheTreesForms) {
-  const PathRow& row = GetParam();
-  std::string chain;
-  for (const Text& folder : FolderChain(U(row.path))) chain += "|" + Utf8(folder);
-  EXPECT_EQ((IsBareDrive(U(row.path)) ? "bare " : "") + Utf8(NormalisedFolderPath(U(row.path))) + " " + chain + " " +
-                Utf8(FolderDisplayName(U(row.path))),
-            std::string(row.normalised) + " " + row.chain + " " + row.shown);
+TEST(FolderPaths, AreTheTreesForms) {
+  for (const PathRow& row : kPathRows) {
+    SCOPED_TRACE(row.name);
+    std::string chain;
+    for (const Text& folder : FolderChain(U(row.path))) chain += "|" + Utf8(folder);
+    EXPECT_EQ((IsBareDrive(U(row.path)) ? "bare " : "") + Utf8(NormalisedFolderPath(U(row.path))) + " " + chain + " " +
+                  Utf8(FolderDisplayName(U(row.path))),
+              std::string(row.normalised) + " " + row.chain + " " + row.shown);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Picker, FolderPaths, testing::ValuesIn(kPathRows), test::RowName<PathRow>);
 
 }  // namespace
 }  // namespace tavik

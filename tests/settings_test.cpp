@@ -1,6 +1,6 @@
 // The settings: number texts (which texts are numbers, whole numbers with
 // halves going to the even neighbour, the errors for texts that are no
-// number or do not fit, the tick interval taken from a number text), and
+// number or do not fit), and
 // the store in the registry where the per-application settings functions
 // keep it (Windows only: under Wine in the test command).
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 #include "common/program_error.h"
 #include "settings/number_text.h"
-#include "settings/program_values.h"
 #include "settings/settings_store.h"
 #include "support/test_support.h"
 
@@ -48,13 +47,6 @@ void ExpectConversion(const ConversionRow& row, Convert convert) {
   }
 }
 
-class Int32Conversion : public ::testing::TestWithParam<ConversionRow> {};
-
-TEST_P(Int32Conversion, GivesTheRoundedValueOrTheError) {
-  ExpectConversion(GetParam(), [](TextView text) { return ToInt32(text); });
-  EXPECT_EQ(RoundedNumber(U(GetParam().text.c_str())).has_value(), GetParam().error != kTypeMismatch);
-}
-
 const ConversionRow kConversionRows[] = {
     {"blanks tabs and full width blanks around", "\t\u3000 12 \u3000", 12, kFits},
     {"group separators between digits, sizes unchecked", "1,00,0", 1000, kFits},
@@ -72,7 +64,12 @@ const ConversionRow kConversionRows[] = {
     {"a tiny exponent gives zero", "1e-99999999999999999999999", 0, kFits},
 };
 
-INSTANTIATE_TEST_SUITE_P(Number, Int32Conversion, ::testing::ValuesIn(kConversionRows), test::RowName<ConversionRow>);
+TEST(Int32Conversion, GivesTheRoundedValueOrTheError) {
+  for (const ConversionRow& row : kConversionRows) {
+    ExpectConversion(row, [](TextView text) { return ToInt32(text); });
+    EXPECT_EQ(RoundedNumber(U(row.text.c_str())).has_value(), row.error != kTypeMismatch) << row.name;
+  }
+}
 
 // Blanks alone, letters, prefixes and signs of other notations, signs,
 // separators and points out of place, other digits and blanks.
@@ -104,7 +101,7 @@ TEST(Number, ATextEndsWhereItsViewEnds) {
   EXPECT_FALSE(RoundedNumber(text.substr(0, 9)));          // "12344.51e"
 }
 
-TEST(Number, RoundedNumbersSaturateBeyondADouble) {
+TEST(Number, RoundedNumbersAreWholeNeverANegativeZeroAndInfiniteBeyondADouble) {
   const double infinity = std::numeric_limits<double>::infinity();
   EXPECT_EQ(RoundedNumber(u"2.5"), 2.0);
   EXPECT_EQ(RoundedNumber(u"-7.5e0"), -8.0);
@@ -116,34 +113,6 @@ TEST(Number, RoundedNumbersSaturateBeyondADouble) {
   EXPECT_EQ(RoundedNumber(u"1e309"), infinity);
   EXPECT_EQ(RoundedNumber(U(("-1" + std::string(500, '0')).c_str())), -infinity);
   EXPECT_EQ(RoundedNumber(u"abc"), std::nullopt);
-}
-
-struct IntervalRow {
-  const char* name;
-  const char* text;
-  std::optional<std::int32_t> interval;
-};
-
-class TickInterval : public ::testing::TestWithParam<IntervalRow> {};
-
-TEST_P(TickInterval, IsRoundedThenClamped) { EXPECT_EQ(TickIntervalFromText(U(GetParam().text)), GetParam().interval); }
-
-// The bounds themselves are the options dialog's (dialogs_rules_test.cpp).
-const IntervalRow kIntervalRows[] = {
-    {"a half below the bound rounds onto it", "299.5", 300},
-    {"a value beyond 32 bits is lowered", "99999999999", 60000},
-    {"a negative value beyond 32 bits is raised", "-99999999999", 300},
-    {"a value beyond a double is lowered", "1e999", 60000},
-    {"an empty text is no interval", "", std::nullopt},
-};
-
-INSTANTIATE_TEST_SUITE_P(Options, TickInterval, ::testing::ValuesIn(kIntervalRows), test::RowName<IntervalRow>);
-
-TEST(TickInterval, ClampsWholeNumbersOfAnyTypeAndOddDoubles) {
-  EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::int64_t>::min()), 300);
-  EXPECT_EQ(ClampTickInterval(std::numeric_limits<std::uint64_t>::max()), 60000);
-  EXPECT_EQ(ClampTickInterval(std::nan("")), 300);
-  EXPECT_EQ(ClampTickInterval(1000.9), 1000);
 }
 
 #ifdef _WIN32

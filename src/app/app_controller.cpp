@@ -26,6 +26,7 @@ Text StartupErrorMessage(int number, TextView description) {
   return message;
 }
 
+// The staff's clicks (docs/contracts.md).
 TrayAction TrayActionFor(unsigned mouse_message) {
   switch (mouse_message) {
     case kLeftButtonDown: return TrayAction::Beep;
@@ -55,7 +56,8 @@ void AppController::Start() {
 }
 
 void AppController::RunStartSequence() {
-  // The tray icon first, so that it is up whatever stops the sequence.
+  // The order of the steps stays as it is (docs/contracts.md). The tray icon
+  // first, so that it is up whatever stops the sequence.
   window_.AddTrayIcon();
 
   ProgramValues& values = services_.values;
@@ -79,7 +81,7 @@ void AppController::RunStartSequence() {
 
   window_.OpenDocument(database_file, FolderItself(program_folder));
   services_.intake.RotateBackups(values.exchange_folder);
-  // The stored interval stays as it is in tick_interval; the timer runs
+  // The stored interval stays as it is in tick_interval (docs/contracts.md); the timer runs
   // within the options dialog's bounds, so that no stored value stops it
   // or runs it flat out.
   window_.SetIntakeInterval(ClampTickInterval(values.tick_interval));
@@ -105,7 +107,7 @@ void AppController::Shutdown() {
 }
 
 void AppController::OnTick() {
-  // A tick that comes while another runs (a nested message loop inside
+  // A tick that comes while another runs (docs/contracts.md; a nested message loop inside
   // the intake) is dropped; the next one takes up what is left.
   if (in_tick_ || shut_down_) return;
   in_tick_ = true;

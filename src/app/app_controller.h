@@ -79,7 +79,8 @@ class AppController {
 
   // The start-up sequence under one error trap: the tray icon, the
   // settings, the checks of the exchange folder and the database file,
-  // the database opened, the backups rotated, the intake timer started,
+  // the database file opened with its application (the shell's "open"),
+  // the backups rotated, the intake timer started,
   // the window shown or hidden. Runs once.
   void Start();
   // The window is about to close for any reason: the box's state is what

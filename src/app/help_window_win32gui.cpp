@@ -31,21 +31,13 @@ HelpWindow::~HelpWindow() {
 }
 
 bool HelpWindow::Open(HICON icon) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = &ObjectWindowProc<HelpWindow>;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  window_class.lpszClassName = kHelpWindowClass;
-  if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterProgramClass(kHelpWindowClass, &ObjectWindowProc<HelpWindow>)) return false;
   RECT frame{0, 0, scale_.X(kClientWidth), scale_.Y(kClientHeight)};
   AdjustWindowRectEx(&frame, kHelpStyle, FALSE, 0);
   // A window of its own, with a taskbar entry: it stays while the main
   // window hides in the tray.
   if (CreateWindowExW(0, kHelpWindowClass, WideCStr(help_.title), kHelpStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
+                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr),
                       this) == nullptr) {
     return false;
   }
@@ -87,7 +79,7 @@ void HelpWindow::CreateControls() {
               scale_, font_.get());
 }
 
-LRESULT HelpWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT HelpWindow::OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_NCCREATE: hwnd_ = hwnd; return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_CREATE: CreateControls(); return 0;

@@ -46,7 +46,7 @@ class HelpWindow {
 
  private:
   friend LRESULT CALLBACK ObjectWindowProc<HelpWindow>(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void OnCommand(int id, int code);
   void ShowTopic(std::size_t topic);

@@ -24,7 +24,8 @@ constexpr TwipsRect kStartHiddenPlace{120, 1080, 3372, 252};
 constexpr TwipsRect kHideToTrayPlace{120, 360, 1215, 372};
 constexpr TwipsRect kStartupShortcutPlace{1920, 360, 1575, 375};
 
-// The tray record in its first layout: 88 bytes on 32-bit Windows.
+// The tray record in its first layout: 88 bytes on 32-bit Windows. The
+// record and its callback stay as they are (docs/contracts.md).
 #ifndef NOTIFYICONDATAA_V1_SIZE
 #define NOTIFYICONDATAA_V1_SIZE FIELD_OFFSET(NOTIFYICONDATAA, szTip[64])
 #endif
@@ -54,16 +55,7 @@ bool MainWindow::Create() {
   HICON small_icon =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIKFM), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = &ObjectWindowProc<MainWindow>;
-  window_class.hInstance = instance;
-  window_class.hIcon = icon_;
-  window_class.hIconSm = small_icon;
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  window_class.lpszClassName = kMainWindowClass;
-  if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterProgramClass(kMainWindowClass, &ObjectWindowProc<MainWindow>, icon_, small_icon)) return false;
   tray_menu_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_TRAYMENU)));
   // The menu bar belongs to the window from here on and goes with it.
   HMENU menu_bar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
@@ -99,7 +91,7 @@ void MainWindow::CreateControls() {
               kStartupShortcutPlace, scale_, font_.get());
 }
 
-LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT MainWindow::OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_NCCREATE: hwnd_ = hwnd; return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_CREATE: CreateControls(); return 0;
@@ -112,7 +104,6 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
       if (wparam == kTrayId) controller_.OnTrayNotification(LOWORD(lparam));
       return 0;
     case WM_CLOSE: Close(); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
       if (wparam != FALSE) Close();
       return 0;
@@ -131,7 +122,7 @@ LRESULT MainWindow::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
   }
 }
 
-// Every way of closing comes here (the exit commands, the close box, the
+// Every way of closing comes here (docs/contracts.md: the exit commands, the close box, the
 // end of the session, WM_CLOSE from outside); none is refused.
 void MainWindow::Close() {
   controller_.RememberStartHidden();
@@ -144,6 +135,7 @@ void MainWindow::OnDestroy() {
   controller_.Shutdown();  // runs once
 }
 
+// One dialog at a time (docs/contracts.md).
 template <typename Open>
 void MainWindow::OpenDialog(Open open) {
   if (dialog_open_) {
@@ -191,13 +183,14 @@ void MainWindow::AddTrayIcon() {
   tray_icon_.hIcon = icon_;
   // "TavikFM", a NUL, then blanks to the end of the 64-byte field.
   std::memset(tray_icon_.szTip, ' ', 64);
-  std::memcpy(tray_icon_.szTip, "TavikFM", 8);
+  std::memcpy(tray_icon_.szTip, kTrayTip, sizeof kTrayTip);
   AddTrayIconOrRetry();
 }
 
 void MainWindow::AddTrayIconOrRetry() {
   if (destroyed_ || hwnd_ == nullptr) return;
-  // An icon the shell already holds (a second TaskbarCreated, say) only
+  // Added again until the shell takes it (docs/contracts.md). An icon the shell
+  // already holds (a second TaskbarCreated, say) only
   // needs to be brought up to date.
   if (shell_.NotifyIcon(NIM_ADD, tray_icon_) || shell_.NotifyIcon(NIM_MODIFY, tray_icon_)) {
     KillTimer(hwnd_, kTrayRetryTimerId);

@@ -56,7 +56,7 @@ class MainWindow final : public MainWindowView {
 
  private:
   friend LRESULT CALLBACK ObjectWindowProc<MainWindow>(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void OnCommand(int id);
   void Close();

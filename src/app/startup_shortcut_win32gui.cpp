@@ -42,7 +42,8 @@ struct ShellMemoryFree {
   void operator()(void* memory) const { CoTaskMemFree(memory); }
 };
 
-// The Startup folder as the shell reports it; empty on failure.
+// The Startup folder as the shell reports it, made when missing (docs/contracts.md);
+// empty on failure.
 Text StartupFolder() {
   PWSTR path = nullptr;
   const HRESULT result = SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &path);
@@ -54,7 +55,8 @@ Text StartupFolder() {
 
 bool SaveStartupShortcut(const Text& program_folder) {
   if (program_folder.empty()) return false;
-  // The target's name is fixed, whatever the running executable is called.
+  // The target's name is fixed, whatever the running executable is called
+  // (docs/contracts.md).
   const Text target = program_folder + Text(kProgramFileSuffix);
 
   ComScope com;  // declared before the objects: released after them

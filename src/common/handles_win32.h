@@ -13,10 +13,10 @@ namespace tavik {
 template <typename Traits>
 class UniqueHandle {
  public:
-  using Handle = typename Traits::Handle;
+  using Value = typename Traits::Value;
 
   UniqueHandle() = default;
-  explicit UniqueHandle(Handle handle) : handle_(handle) {}
+  explicit UniqueHandle(Value handle) : handle_(handle) {}
   ~UniqueHandle() { reset(); }
   UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
@@ -26,48 +26,48 @@ class UniqueHandle {
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-  Handle get() const { return handle_; }
+  Value get() const { return handle_; }
   explicit operator bool() const { return Traits::Valid(handle_); }
   // For functions that hand a new handle out through a pointer: the one
   // held so far is closed first.
-  Handle* put() {
+  Value* put() {
     reset();
     return &handle_;
   }
-  Handle release() { return std::exchange(handle_, Traits::None()); }
-  void reset(Handle handle = Traits::None()) {
+  Value release() { return std::exchange(handle_, Traits::None()); }
+  void reset(Value handle = Traits::None()) {
     if (Traits::Valid(handle_)) Traits::Close(handle_);
     handle_ = handle;
   }
 
  private:
-  Handle handle_ = Traits::None();
+  Value handle_ = Traits::None();
 };
 
 // Kernel objects (files, mutexes): the functions that make them answer
 // failure with null or with INVALID_HANDLE_VALUE, so neither is a handle.
 struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static Handle None() { return nullptr; }
-  static bool Valid(Handle handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { CloseHandle(handle); }
+  using Value = HANDLE;
+  static Value None() { return nullptr; }
+  static bool Valid(Value handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+  static void Close(Value handle) { CloseHandle(handle); }
 };
 
 // A directory search of FindFirstFile.
 struct FindHandleTraits {
-  using Handle = HANDLE;
-  static Handle None() { return INVALID_HANDLE_VALUE; }
-  static bool Valid(Handle handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) { FindClose(handle); }
+  using Value = HANDLE;
+  static Value None() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(Value handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+  static void Close(Value handle) { FindClose(handle); }
 };
 
 // Handles whose "none" is null.
 template <typename HandleType, typename Closer>
 struct NullIsNoneTraits {
-  using Handle = HandleType;
-  static Handle None() { return nullptr; }
-  static bool Valid(Handle handle) { return handle != nullptr; }
-  static void Close(Handle handle) { Closer::Close(handle); }
+  using Value = HandleType;
+  static Value None() { return nullptr; }
+  static bool Valid(Value handle) { return handle != nullptr; }
+  static void Close(Value handle) { Closer::Close(handle); }
 };
 struct DeleteGdiObject {
   static void Close(HGDIOBJ object) { DeleteObject(object); }

@@ -19,7 +19,7 @@ Text JoinPath(TextView folder, TextView name);
 // drive ("C:"), to which names are appended as to any folder ("C:\x").
 Text FolderOfPath(TextView path);
 
-// A folder for use as itself (a working folder, where a tree opens): a bare
+// A folder for use as itself (docs/contracts.md; a working folder, where a tree opens): a bare
 // drive ("C:"), which would name that drive's current folder, becomes its
 // root ("C:\"); any other folder is left as it is.
 Text FolderItself(TextView folder);

@@ -1,7 +1,8 @@
 // Every text the program shows its users, and the names it gives the files
 // and folders it looks for, in one place. The menus' captions are in the
 // resources (app/main_window.rc). Each text is the clinics' staff's: the
-// administrator's guide and the help quote them as they stand here.
+// administrator's guide and the help quote them as they stand here, and
+// they stay so (docs/contracts.md).
 #pragma once
 
 #include "common/text.h"
@@ -12,6 +13,9 @@ namespace tavik {
 // application name) and the viewer whose settings it reads.
 inline constexpr TextView kProgramTitle = u"TavikFM";
 inline constexpr TextView kViewerTitle = u"TavikView";
+
+// The tray icon's tip, a fixed ANSI text of the tray record.
+inline constexpr char kTrayTip[] = "TavikFM";
 
 // A second copy started while one runs (after the program title).
 inline constexpr TextView kAlreadyRunningSuffix = u" は既に起動されています";
@@ -79,10 +83,14 @@ inline constexpr TextView kNotANumberMessage = u"数値を入力して下さい"
 // The folder picker.
 inline constexpr TextView kPickerCaption = u"フォルダ";
 inline constexpr TextView kPickerOkCaption = u"O K";
+// A fixed disk's label after its drive in the drive list: "c: [LABEL]".
+inline constexpr TextView kDriveLabelOpening = u" [";
+inline constexpr TextView kDriveLabelClosing = u"]";
 
 // The version dialog: "<title>のﾊﾞｰｼﾞｮﾝ情報", "ﾊﾞｰｼﾞｮﾝ <major>.<minor>.<revision>".
 inline constexpr TextView kAboutCaptionSuffix = u"のﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr TextView kAboutVersionPrefix = u"ﾊﾞｰｼﾞｮﾝ ";
+inline constexpr TextView kAboutVersionSeparator = u".";
 inline constexpr TextView kAboutDescription = u"TavikViewから受け取った患者情報をファイルメーカーに登録します。";
 
 }  // namespace tavik

@@ -12,16 +12,29 @@ void ShowProgramMessage(HWND owner, const Text& text) {
   MessageBoxW(owner, WideCStr(text), WideCStr(Text(kProgramTitle)), MB_OK);
 }
 
-Text ExecutableFolder() {
+Text ExecutablePath() {
   std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return Text();
-    if (length < path.size()) {
-      return FolderOfPath(TextFromWide(std::wstring_view(path.data(), length)));
-    }
+    if (length < path.size()) return TextFromWide(std::wstring_view(path.data(), length));
     path.resize(path.size() * 2);
   }
+}
+
+Text ExecutableFolder() { return FolderOfPath(ExecutablePath()); }
+
+bool RegisterProgramClass(const wchar_t* name, WNDPROC procedure, HICON icon, HICON small_icon) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof(window_class);
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.hIcon = icon;
+  window_class.hIconSm = small_icon;
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  window_class.lpszClassName = name;
+  return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 std::string AnsiText(TextView text) {

@@ -17,8 +17,16 @@ namespace tavik {
 // as caption. Returns when it is dismissed.
 void ShowProgramMessage(HWND owner, const Text& text);
 
-// The folder that holds the running executable, without a trailing "\".
+// The running executable's path, and the folder that holds it, without a
+// trailing "\" ("C:" for an executable at a drive's root); empty when the
+// system cannot tell.
+Text ExecutablePath();
 Text ExecutableFolder();
+
+// Registers a window class of the program's module, its windows in the
+// dialog colour with the arrow cursor; true when it is registered, also
+// when it was before.
+bool RegisterProgramClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr, HICON small_icon = nullptr);
 
 // Text in the ANSI code page (932 on Japanese Windows).
 std::string AnsiText(TextView text);
@@ -31,7 +39,6 @@ class PixelScale {
   PixelScale();
   int X(int twips) const { return TwipsToPixels(twips, dpi_x_); }
   int Y(int twips) const { return TwipsToPixels(twips, dpi_y_); }
-  int dpi_x() const { return dpi_x_; }
   int dpi_y() const { return dpi_y_; }
 
  private:
@@ -52,10 +59,10 @@ HWND CreateChild(HWND parent, const wchar_t* window_class, const Text& text, DWO
 // The window procedure of a class whose windows each belong to an object of
 // type Owner, passed as CreateWindowEx's last argument: the object is kept
 // with the window and handles every message from WM_NCCREATE to
-// WM_NCDESTROY through Owner::Handle(hwnd, message, wparam, lparam).
+// WM_NCDESTROY through Owner::OnWindowMessage(hwnd, message, wparam, lparam).
 //
 // This is where the system calls the program, and no exception may unwind
-// through the system's frames: a handler that fails (out of memory while it
+// through the system's frames (docs/contracts.md): a handler that fails (out of memory while it
 // builds a text, say) ends with the system's default handling of its
 // message, and the program goes on with the next message.
 template <typename Owner>
@@ -68,7 +75,7 @@ LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   if (owner == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
   if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
   try {
-    return owner->Handle(hwnd, message, wparam, lparam);
+    return owner->OnWindowMessage(hwnd, message, wparam, lparam);
   } catch (...) {
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }

@@ -13,9 +13,9 @@ Text AboutCaption(TextView title) {
 Text AboutVersionLine(const ProgramVersion& version) {
   Text line(kAboutVersionPrefix);
   line += DecimalText(version.major);
-  line += u".";
+  line += kAboutVersionSeparator;
   line += DecimalText(version.minor);
-  line += u".";
+  line += kAboutVersionSeparator;
   line += DecimalText(version.revision);
   return line;
 }

@@ -5,6 +5,7 @@
 
 #include "common/program_texts.h"
 #include "common/wide_text_win32.h"
+#include "common/window_win32gui.h"
 #include "dialogs/about_box.h"
 #include "dialogs/dialogs_win32gui.h"
 #include "dialogs/modal_dialog_win32gui.h"
@@ -26,14 +27,13 @@ constexpr int kLineRight = 5160;
 // major.minor.revision of the running executable's own file version.
 ProgramVersion OwnVersion() {
   ProgramVersion version;
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return version;
+  const Text path = ExecutablePath();
+  if (path.empty()) return version;
   DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &handle);
+  const DWORD size = GetFileVersionInfoSizeW(WideCStr(path), &handle);
   if (size == 0) return version;
   std::vector<unsigned char> data(size);
-  if (!GetFileVersionInfoW(path, 0, size, data.data())) return version;
+  if (!GetFileVersionInfoW(WideCStr(path), 0, size, data.data())) return version;
   VS_FIXEDFILEINFO* info = nullptr;
   UINT info_size = 0;
   if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &info_size) || info == nullptr ||
@@ -53,7 +53,7 @@ class AboutDialog final : public ModalDialog {
  private:
   void OnCreate() override {
     title_font_ = CreateProgramFont(scale(), kTitleTenthPoints);
-    // In tab order: OK, the icon, the description, the title, the version.
+    // In tab order (docs/contracts.md): OK, the icon, the description, the title, the version.
     AddControl(L"BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdAboutOk, {3840, 2400, 1310, 345});
     HWND icon = AddControl(L"STATIC", u"", SS_ICON, 0, kIdAboutIcon, {240, 240, 432, 432});
     // The program's icon, which the dialog took from its owner.
@@ -71,7 +71,7 @@ class AboutDialog final : public ModalDialog {
   // OK is both the default and the cancel button.
   void OnDialogKey(int) override { Close(); }
 
-  bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+  bool OnOtherMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
     if (message != WM_PAINT) return false;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window(), &paint);

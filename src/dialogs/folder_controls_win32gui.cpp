@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/program_texts.h"
 #include "common/wide_text_win32.h"
 
 namespace tavik {
@@ -178,7 +179,9 @@ DriveCombo::DriveCombo(HWND combo) : combo_(combo) {
     if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
       wchar_t label[MAX_PATH + 1] = {};
       if (GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) && label[0] != 0) {
-        shown += u" [" + TextFromWide(label) + u"]";
+        shown += kDriveLabelOpening;
+        shown += TextFromWide(label);
+        shown += kDriveLabelClosing;
       }
     }
     drives_.push_back(drive);

@@ -20,21 +20,6 @@ RECT CentringArea(HWND owner) {
   return area;
 }
 
-void RegisterDialogClass(const wchar_t* window_class, WNDPROC procedure) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance, window_class, &existing)) return;
-  WNDCLASSEXW registered{};
-  registered.cbSize = sizeof registered;
-  registered.lpfnWndProc = procedure;
-  registered.hInstance = instance;
-  registered.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  registered.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  registered.lpszClassName = window_class;
-  RegisterClassExW(&registered);
-}
-
 // The owner disabled while the dialog runs; however the run ends, the owner
 // is enabled again (when it was enabled before) and then the dialog goes,
 // in that order, so that the activation goes back to the owner.
@@ -73,7 +58,7 @@ HWND ModalDialog::AddControl(const wchar_t* window_class, TextView text, DWORD s
 }
 
 void ModalDialog::Run(HWND owner) {
-  RegisterDialogClass(window_class_, &ObjectWindowProc<ModalDialog>);
+  RegisterProgramClass(window_class_, &ObjectWindowProc<ModalDialog>);
   font_ = CreateProgramFont(scale_);
   RECT frame{0, 0, scale_.X(client_width_), scale_.Y(client_height_)};
   AdjustWindowRectEx(&frame, kFrameStyle, FALSE, kFrameExStyle);
@@ -121,7 +106,7 @@ void ModalDialog::Run(HWND owner) {
   if (quit) PostQuitMessage(static_cast<int>(message.wParam));
 }
 
-LRESULT ModalDialog::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT ModalDialog::OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   switch (message) {
     case WM_NCCREATE: window_ = hwnd; return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -150,7 +135,7 @@ LRESULT ModalDialog::Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
       return 0;
     }
     default:
-      if (OnMessage(message, wparam, lparam, result)) return result;
+      if (OnOtherMessage(message, wparam, lparam, result)) return result;
       return DefWindowProcW(hwnd, message, wparam, lparam);
   }
 }
@@ -164,6 +149,6 @@ void ModalDialog::OnDialogKey(int id) {
   if (lstrcmpiW(window_class, L"Button") == 0) OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
 }
 
-bool ModalDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool ModalDialog::OnOtherMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 }  // namespace tavik

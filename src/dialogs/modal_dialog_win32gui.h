@@ -43,11 +43,11 @@ class ModalDialog {
   // nothing.
   virtual void OnDialogKey(int id);
   // Any other message; true when handled, with its result.
-  virtual bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  virtual bool OnOtherMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
  private:
   friend LRESULT CALLBACK ObjectWindowProc<ModalDialog>(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnWindowMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   const wchar_t* window_class_;
   Text caption_;

@@ -62,7 +62,7 @@ constexpr FolderRowControls kFolderRows[] = {
     {FolderRow::Database, kIdDatabaseFolderBox, kIdDatabaseFolderBrowse},
 };
 
-// The input method off for a text box for good.
+// The input method off for a text box for good (docs/contracts.md).
 void DisableInputMethod(HWND edit) { ImmAssociateContext(edit, nullptr); }
 
 class OptionsDialog final : public ModalDialog {
@@ -78,8 +78,6 @@ class OptionsDialog final : public ModalDialog {
     DisableInputMethod(Control(kIdIntervalBox));
     const OptionsTexts texts = OptionsTextsAtOpening(context_.values);
     SetBoxText(kIdExchangeFolderBox, texts.exchange_folder);
-    SetBoxText(kIdBackupFolderBox, texts.backup_folder);
-    SetBoxText(kIdDatabaseFolderBox, texts.database_folder);
     SetBoxText(kIdIntervalBox, texts.interval);
   }
 
@@ -92,7 +90,7 @@ class OptionsDialog final : public ModalDialog {
     if (id == kIdOptionsCancel) Close();
   }
 
-  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+  bool OnOtherMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
     if (message != WM_CTLCOLORSTATIC) return false;
     // The locked boxes in the colours of an editable one.
     const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));

@@ -19,12 +19,10 @@ enum class FolderRow { Exchange, Backup, Database };
 Text ProgramValues::*FolderValueOf(FolderRow row);
 
 // What the dialog shows when it opens: the exchange folder, and the
-// interval as plain decimal; the backup and database boxes start empty,
+// interval as plain decimal. The backup and database boxes start empty,
 // whatever was picked for them before.
 struct OptionsTexts {
   Text exchange_folder;
-  Text backup_folder;
-  Text database_folder;
   Text interval;
 };
 OptionsTexts OptionsTextsAtOpening(const ProgramValues& values);

@@ -53,7 +53,7 @@ class PickerDialog final : public ModalDialog {
     if (id == kIdFolderPickerCancel) Close();
   }
 
-  bool OnMessage(UINT message, WPARAM, LPARAM lparam, LRESULT& result) override {
+  bool OnOtherMessage(UINT message, WPARAM, LPARAM lparam, LRESULT& result) override {
     if (message == WM_MEASUREITEM) {
       auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
       if (measure->CtlID != static_cast<UINT>(kIdFolderList)) return false;

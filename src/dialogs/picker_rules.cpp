@@ -10,7 +10,8 @@ FolderPicker::FolderPicker(FolderRow row, ProgramValues& values, FolderTree& tre
 
 void FolderPicker::Open() {
   const Text start = values_.*FolderValueOf(row_);
-  // An empty starting folder (a row not picked yet in this run) fails like
+  // The picker's fallback (docs/contracts.md). An empty starting folder (a row not
+  // picked yet in this run) fails like
   // a missing one: the tree does not fall back on the current folder.
   bool ok = !start.empty() && tree_.SetPath(start);
   if (ok) ok = drives_.SetDrive(tree_.Path());

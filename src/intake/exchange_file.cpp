@@ -9,23 +9,23 @@ namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsLineEnd(char16_t c) { return c == u'\r' || c == u'\n'; }
 
-// The key prefixes: the characters compared, the 1-based position at which
+// The key prefixes (docs/contracts.md): the characters compared, the 1-based position at which
 // the value starts, where it goes, and whether its double quotes go.
-struct Recogniser {
+struct ItemKey {
   TextView prefix;
   std::size_t value_position;
   Text PatientRecord::*field;  // null for the function code
   bool strip_quotes;
 };
 
-constexpr Recogniser kThreeCharacterKeys[] = {
+constexpr ItemKey kThreeCharacterKeys[] = {
     {u"PNo", 5, &PatientRecord::PNo, false},
     {u"Pno", 5, &PatientRecord::PNo, false},
     {u"Fun", 6, nullptr, false},
     {u"PID", 5, &PatientRecord::PID, true},
 };
 
-constexpr Recogniser kFiveCharacterKeys[] = {
+constexpr ItemKey kFiveCharacterKeys[] = {
     {u"PName", 7, &PatientRecord::PName, false}, {u"PKana", 7, &PatientRecord::PKana, false},
     {u"PBDat", 8, &PatientRecord::PBDat, false}, {u"PSex=", 6, &PatientRecord::PSex, false},
     {u"PZip=", 6, &PatientRecord::PZip, false},  {u"PAddr", 7, &PatientRecord::PAddr, true},
@@ -45,10 +45,10 @@ TextView StripQuotes(TextView value) {
   return value;
 }
 
-void Store(const Recogniser& key, TextView item, ExchangeFile& file) {
+void AssignValue(const ItemKey& key, TextView item, ExchangeFile& file) {
   TextView value = item.size() >= key.value_position ? item.substr(key.value_position - 1) : TextView{};
   if (key.strip_quotes) value = StripQuotes(value);
-  Text& target = key.field != nullptr ? file.record.*key.field : file.fun;
+  Text& target = key.field != nullptr ? file.record.*key.field : file.function_code;
   target.assign(value);
 }
 
@@ -86,17 +86,17 @@ TextView ItemReader::Next() {
 
 void ApplyItem(TextView item, ExchangeFile& file) {
   if (item.size() >= 3) {
-    for (const Recogniser& key : kThreeCharacterKeys) {
+    for (const ItemKey& key : kThreeCharacterKeys) {
       if (item.compare(0, 3, key.prefix) == 0) {
-        Store(key, item, file);
+        AssignValue(key, item, file);
         return;
       }
     }
   }
   if (item.size() >= 5) {
-    for (const Recogniser& key : kFiveCharacterKeys) {
+    for (const ItemKey& key : kFiveCharacterKeys) {
       if (item.compare(0, 5, key.prefix) == 0) {
-        Store(key, item, file);
+        AssignValue(key, item, file);
         return;
       }
     }

@@ -13,13 +13,13 @@ namespace tavik {
 // The function code that asks for the patient to be stored.
 inline constexpr TextView kFunRegist = u"REGIST";
 
-// What one patient file says. Every file is read into a fresh value: a
+// What one patient file says (its format: docs/contracts.md). Every file is read into a fresh value: a
 // file never inherits a field or a function code from an earlier file.
 struct ExchangeFile {
   PatientRecord record;
-  Text fun;  // the value of the item "Fun"; empty when the file has none
+  Text function_code;  // the value of the item "Fun"; empty when the file has none
 
-  bool AsksForStoring() const { return fun == kFunRegist; }
+  bool AsksForStoring() const { return function_code == kFunRegist; }
 };
 
 // Reads the items of decoded text with the rules of sequential

@@ -17,7 +17,7 @@ enum class ReadStatus {
   Ok,
   Missing,   // no such file (gone since the listing, say)
   Busy,      // another process still holds it open for writing
-  TooLarge,  // larger than the reader asked for; nothing was read
+  TooLarge,  // larger than the reader asked for; no bytes are given
   Failed,    // could not be opened or read for another reason
 };
 
@@ -33,8 +33,10 @@ class FileSystem {
   virtual std::vector<Text> List(const Text& folder, const Text& pattern) = 0;
 
   // The whole content of a file of at most `max_bytes` (`bytes` holds it
-  // only when the answer is Ok); a larger file is refused as TooLarge
-  // before anything is read. A file that another process still holds open
+  // only when the answer is Ok); a larger file is refused as TooLarge,
+  // before reading when its size says so, after reading the first bytes
+  // beyond `max_bytes` when it grows while it is read. A file that another
+  // process still holds open
   // for writing is refused as Busy. Either way the file is left as it is.
   virtual ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) = 0;
 

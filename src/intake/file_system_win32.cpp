@@ -22,7 +22,8 @@ class Win32FileSystem final : public FileSystem {
     do {
       if ((data.dwFileAttributes & kSkipped) != 0) continue;
       const Text name = TextFromWide(data.cFileName);
-      // FindFirstFile also matches 8.3 short names ("x.fmrx" as X~1.FMR):
+      // FindFirstFile also matches 8.3 short names ("x.fmrx" as X~1.FMR;
+      // docs/contracts.md):
       // only the long name counts.
       if (!WildcardMatch(pattern, name)) continue;
       names.push_back(name);
@@ -32,7 +33,7 @@ class Win32FileSystem final : public FileSystem {
 
   ReadStatus ReadAll(const Text& path, std::uint64_t max_bytes, std::string& bytes) override {
     bytes.clear();
-    // FILE_SHARE_READ only: refused with a sharing violation while a
+    // FILE_SHARE_READ only (docs/contracts.md): refused with a sharing violation while a
     // writer still holds the file.
     const KernelHandle file(CreateFileW(WideCStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

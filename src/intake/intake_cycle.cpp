@@ -9,6 +9,7 @@
 namespace tavik {
 
 namespace {
+// The viewer's names, kept as they are (docs/contracts.md).
 constexpr TextView kPatientPatterns[] = {u"*.fmr", u"*.req"};
 constexpr TextView kBackupExtension = u"bak";
 constexpr TextView kSecondBackupExtension = u"bk2";
@@ -26,10 +27,12 @@ IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
   IntakeReport report;
   // Without a folder the listings would run in the current drive's root.
   if (exchange_folder.empty()) return report;
-  // A copy: a change of the exchange folder during the tick (the options
-  // dialog runs beside it) counts from the next tick on.
+  // A copy: a change of the exchange folder during the tick counts from the
+  // next tick on. (A tick that runs while the options dialog is open runs
+  // inside the dialog's message loop, so the folder can change mid-tick
+  // only if a driver pumps messages during a call.)
   const Text folder = exchange_folder;  // NOLINT(performance-unnecessary-copy-initialization)
-  // One snapshot per tick: each listed file is handled at most once, and
+  // One snapshot per tick (docs/contracts.md): each listed file is handled at most once, and
   // files that arrive meanwhile wait for the next tick.
   std::vector<Text> names;
   for (TextView pattern : kPatientPatterns) {
@@ -44,7 +47,7 @@ IntakeReport IntakeCycle::ProcessExchangeFiles(const Text& exchange_folder) {
       switch (HandleFile(path, database_unreachable)) {
         case FileOutcome::Stored: ++report.stored; break;
         case FileOutcome::RenamedOnly: ++report.renamed_only; break;
-        case FileOutcome::Left: ++report.left; break;
+        case FileOutcome::Waits: ++report.left; break;
       }
     } catch (...) {
       // Out of memory, a fault of the platform, anything else one file
@@ -59,39 +62,39 @@ IntakeCycle::FileOutcome IntakeCycle::HandleFile(const Text& path, bool& databas
   std::string bytes;
   // Gone since the listing, still being written, too large or unreadable:
   // the file keeps its name and a later tick takes it.
-  if (file_system_.ReadAll(path, kMaxPatientFileBytes, bytes) != ReadStatus::Ok) return FileOutcome::Left;
+  if (file_system_.ReadAll(path, kMaxPatientFileBytes, bytes) != ReadStatus::Ok) return FileOutcome::Waits;
   const ExchangeFile file = ParseExchangeBytes(bytes);
   const Text backup = BackupName(path, kBackupExtension);
 
   if (!file.AsksForStoring()) {
     // An existing backup of that name is left alone: the file then waits
     // for the next start's rotation to free the name.
-    return file_system_.Rename(path, backup) ? FileOutcome::RenamedOnly : FileOutcome::Left;
+    return file_system_.Rename(path, backup) ? FileOutcome::RenamedOnly : FileOutcome::Waits;
   }
 
-  // The patient is stored first; only a stored file becomes a backup.
+  // The patient is stored first; only a stored file becomes a backup (docs/contracts.md).
   // After a connection failure or a time-out the tick leaves the remaining
   // patients for a later tick instead of trying (and waiting for) the
   // database for each: a database that does not answer costs one time-out
   // a tick, not one a file.
-  if (database_unreachable) return FileOutcome::Left;
+  if (database_unreachable) return FileOutcome::Waits;
   try {
     store_.StorePatient(file.record);
   } catch (const DatabaseError& error) {
     if (error.stage() == DatabaseStage::Connect || error.TimedOut()) database_unreachable = true;
-    return FileOutcome::Left;
+    return FileOutcome::Waits;
   }
   if (file_system_.FileExists(backup)) file_system_.Delete(backup);
-  // The viewer may have written the file again while it was stored: only
+  // The viewer may have written the file again while it was stored (docs/contracts.md): only
   // the bytes that were stored go to the backup; new ones wait for the
   // next tick, which reads and stores them.
   std::string again;
   if (file_system_.ReadAll(path, kMaxPatientFileBytes, again) != ReadStatus::Ok || again != bytes) {
-    return FileOutcome::Left;
+    return FileOutcome::Waits;
   }
   // A stored file that cannot be renamed is read and stored again on a
   // later tick, as an update of the row it now has.
-  return file_system_.Rename(path, backup) ? FileOutcome::Stored : FileOutcome::Left;
+  return file_system_.Rename(path, backup) ? FileOutcome::Stored : FileOutcome::Waits;
 }
 
 void IntakeCycle::RotateBackups(const Text& exchange_folder) {

@@ -21,7 +21,7 @@ struct IntakeReport {
 };
 
 // A patient file is a few hundred bytes; a larger one than this is not
-// read into memory and stays as it is.
+// read into memory and stays as it is (docs/contracts.md).
 inline constexpr std::uint64_t kMaxPatientFileBytes = std::uint64_t{1024} * 1024;
 
 class IntakeCycle {
@@ -42,7 +42,7 @@ class IntakeCycle {
   void RotateBackups(const Text& exchange_folder);
 
  private:
-  enum class FileOutcome { Stored, RenamedOnly, Left };
+  enum class FileOutcome { Stored, RenamedOnly, Waits };
   FileOutcome HandleFile(const Text& path, bool& database_unreachable);
 
   FileSystem& file_system_;

@@ -17,9 +17,9 @@ const SQLWCHAR* Wide(TextView text) {
 
 SQLSMALLINT SmallLength(TextView text) { return static_cast<SQLSMALLINT>(text.size()); }
 
-// The one place that looks at a SQLRETURN: success passes, anything else
-// becomes a DatabaseError carrying the first diagnostic record (on a
-// handle that was never allocated there is none).
+// The one place that turns a failed SQLRETURN into an error: success
+// passes, anything else becomes a DatabaseError carrying the first
+// diagnostic record (on a handle that was never allocated there is none).
 void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, DatabaseStage stage, const char* operation) {
   if (SQL_SUCCEEDED(rc)) return;
   SQLWCHAR state[6] = {};
@@ -41,7 +41,7 @@ SQLSMALLINT ParentTypeOf(SQLSMALLINT type) { return type == SQL_HANDLE_STMT ? SQ
 
 // A driver call, unless the faults answer it in the driver's place.
 template <typename Call>
-SQLRETURN CallDriver(DriverFaults* faults, const char* operation, Call call) {
+SQLRETURN CallOrAnswer(DriverFaults* faults, const char* operation, Call call) {
   if (faults != nullptr) {
     if (const std::optional<short> answer = faults->Answer(operation)) return *answer;
   }
@@ -56,16 +56,16 @@ SQLPOINTER AttributeValue(unsigned long value) {
 
 }  // namespace
 
-Handle::Handle(short type, void* parent, DatabaseStage stage, const char* operation) : type_(type) {
+OwnedHandle::OwnedHandle(short type, void* parent, DatabaseStage stage, const char* operation) : type_(type) {
   SQLHANDLE handle = SQL_NULL_HANDLE;
   // A refused allocation leaves no handle; its diagnostics are the parent's.
   Check(SQLAllocHandle(type, parent, &handle), ParentTypeOf(type), parent, stage, operation);
   handle_ = handle;
 }
 
-Handle::~Handle() { SQLFreeHandle(type_, handle_); }
+OwnedHandle::~OwnedHandle() { SQLFreeHandle(type_, handle_); }
 
-// Connection pooling is a setting of the process and must come before
+// Connection pooling (docs/contracts.md) is a setting of the process and must come before
 // the environment is allocated. A driver manager that cannot pool simply
 // does not.
 bool Environment::RequestPooling(bool pooling) {
@@ -86,7 +86,7 @@ Environment::Environment(bool pooling, DriverFaults* faults)
 Connection::Connection(Environment& environment, TextView data_source, TextView user, TextView password)
     : faults_(environment.faults()),
       handle_(SQL_HANDLE_DBC, environment.handle(), DatabaseStage::Connect, "SQLAllocHandle(DBC)") {
-  CallDriver(faults_, "SQLSetConnectAttr(LOGIN_TIMEOUT)", [&] {
+  CallOrAnswer(faults_, "SQLSetConnectAttr(LOGIN_TIMEOUT)", [&] {
     return SQLSetConnectAttr(handle(), SQL_ATTR_LOGIN_TIMEOUT, AttributeValue(kLoginTimeoutSeconds), SQL_IS_UINTEGER);
   });
   Check(SQLConnectW(handle(), const_cast<SQLWCHAR*>(Wide(data_source)), SmallLength(data_source),
@@ -105,19 +105,19 @@ Statement::Statement(Connection& connection)
 }
 
 template <typename Call>
-short Statement::Run(const char* operation, Call call) {
-  return CallDriver(faults_, operation, call);
+short Statement::CallDriver(const char* operation, Call call) {
+  return CallOrAnswer(faults_, operation, call);
 }
 
 template <typename Call>
-short Statement::RunChecked(const char* operation, Call call) {
-  const SQLRETURN rc = Run(operation, call);
+short Statement::CallDriverChecked(const char* operation, Call call) {
+  const SQLRETURN rc = CallDriver(operation, call);
   if (rc != SQL_NO_DATA) Check(rc, SQL_HANDLE_STMT, handle_.get(), DatabaseStage::Statement, operation);
   return rc;
 }
 
 short Statement::SetAttribute(const char* operation, int attribute, unsigned long value) {
-  return Run(operation, [&] { return SQLSetStmtAttr(handle_.get(), attribute, AttributeValue(value), 0); });
+  return CallDriver(operation, [&] { return SQLSetStmtAttr(handle_.get(), attribute, AttributeValue(value), 0); });
 }
 
 void Statement::RequestStaticReadOnlyCursor() {
@@ -131,18 +131,18 @@ void Statement::RequestStaticReadOnlyCursor() {
 
 void Statement::ExecDirect(TextView sql) {
   // An UPDATE that matches no row may answer SQL_NO_DATA: not a failure.
-  RunChecked("SQLExecDirectW", [&] {
+  CallDriverChecked("SQLExecDirectW", [&] {
     return SQLExecDirectW(handle_.get(), const_cast<SQLWCHAR*>(Wide(sql)), static_cast<SQLINTEGER>(sql.size()));
   });
 }
 
 bool Statement::Fetch() {
-  return RunChecked("SQLFetch", [&] { return SQLFetch(handle_.get()); }) != SQL_NO_DATA;
+  return CallDriverChecked("SQLFetch", [&] { return SQLFetch(handle_.get()); }) != SQL_NO_DATA;
 }
 
 unsigned short Statement::ColumnCount() {
   SQLSMALLINT columns = 0;
-  RunChecked("SQLNumResultCols", [&] { return SQLNumResultCols(handle_.get(), &columns); });
+  CallDriverChecked("SQLNumResultCols", [&] { return SQLNumResultCols(handle_.get(), &columns); });
   return static_cast<unsigned short>(columns);
 }
 
@@ -150,7 +150,7 @@ unsigned short Statement::FindColumn(TextView name) {
   const unsigned short columns = ColumnCount();
   for (unsigned short i = 1; i <= columns; ++i) {
     SQLWCHAR buffer[256] = {};
-    RunChecked("SQLColAttributeW", [&] {
+    CallDriverChecked("SQLColAttributeW", [&] {
       return SQLColAttributeW(handle_.get(), i, SQL_DESC_NAME, buffer, sizeof buffer, nullptr, nullptr);
     });
     if (EqualsIgnoringAsciiCase(reinterpret_cast<const char16_t*>(buffer), name)) return i;
@@ -164,7 +164,7 @@ std::optional<Text> Statement::GetText(unsigned short column) {
   constexpr std::size_t kUnits = sizeof buffer / sizeof buffer[0] - 1;  // the rest is the terminator
   for (;;) {
     SQLLEN indicator = 0;
-    const SQLRETURN rc = RunChecked("SQLGetData", [&] {
+    const SQLRETURN rc = CallDriverChecked("SQLGetData", [&] {
       return SQLGetData(handle_.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
     });
     if (rc == SQL_NO_DATA) break;

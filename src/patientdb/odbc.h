@@ -23,7 +23,7 @@ namespace odbc {
 class Environment;
 class Connection;
 
-// How long the program waits for the database, so that a data source that
+// How long the program waits for the database (docs/contracts.md), so that a data source that
 // stops answering or a table another user holds locked does not freeze the
 // program for longer: a connection not made within kLoginTimeoutSeconds
 // fails, and so does a statement not done within kQueryTimeoutSeconds.
@@ -33,12 +33,12 @@ inline constexpr unsigned long kQueryTimeoutSeconds = 10;
 // One ODBC handle, allocated by the constructor (which throws a
 // DatabaseError at `stage` when the driver manager refuses) and freed by
 // the destructor.
-class Handle {
+class OwnedHandle {
  public:
-  Handle(short type, void* parent, DatabaseStage stage, const char* operation);
-  ~Handle();
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
+  OwnedHandle(short type, void* parent, DatabaseStage stage, const char* operation);
+  ~OwnedHandle();
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
   void* get() const { return handle_; }
 
  private:
@@ -85,16 +85,16 @@ class Statement {
 
  private:
   // Every driver call of a statement: answered by the faults when they
-  // say so, otherwise made; RunChecked also raises every answer but
+  // say so, otherwise made; CallDriverChecked also raises every answer but
   // success and SQL_NO_DATA.
   template <typename Call>
-  short Run(const char* operation, Call call);
+  short CallDriver(const char* operation, Call call);
   template <typename Call>
-  short RunChecked(const char* operation, Call call);
+  short CallDriverChecked(const char* operation, Call call);
   short SetAttribute(const char* operation, int attribute, unsigned long value);
 
   DriverFaults* faults_;
-  Handle handle_;
+  OwnedHandle handle_;
 };
 
 class Connection {
@@ -110,7 +110,7 @@ class Connection {
 
  private:
   DriverFaults* faults_;
-  Handle handle_;
+  OwnedHandle handle_;
 };
 
 class Environment {
@@ -123,7 +123,6 @@ class Environment {
   Environment(const Environment&) = delete;
   Environment& operator=(const Environment&) = delete;
   void* handle() const { return handle_.get(); }
-  bool pooling() const { return pooling_; }
   DriverFaults* faults() const { return faults_; }
 
  private:
@@ -131,7 +130,7 @@ class Environment {
 
   bool pooling_;  // before the handle: pooling is asked for first
   DriverFaults* faults_;
-  Handle handle_;
+  OwnedHandle handle_;
 };
 
 }  // namespace odbc

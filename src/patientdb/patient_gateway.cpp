@@ -30,7 +30,7 @@ PatientLookup PatientGateway::LookupPatient(TextView chart_number) {
   odbc::Statement statement(connection);
   // A driver that refuses the static cursor leaves its forward-only one,
   // which serves as well: only the first row is read.
-  statement.RequestStaticReadOnlyCursor();
+  statement.RequestStaticReadOnlyCursor();  // docs/contracts.md
   statement.ExecDirect(BuildLookupStatement(chart));
   PatientLookup result;
   if (!statement.Fetch()) return result;

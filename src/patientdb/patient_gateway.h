@@ -15,7 +15,7 @@
 
 namespace tavik {
 
-inline constexpr TextView kDataSource = u"FileMaker5";
+inline constexpr TextView kDataSource = u"FileMaker5";  // docs/contracts.md
 
 // What a lookup by chart number found.
 struct PatientLookup {

@@ -1,6 +1,7 @@
 // The three statements on the patient table `tavik`, built as plain text.
 // Every value enters as a character literal with each single quote written
-// twice; nothing else is done to it (no trimming, no length limit).
+// twice; nothing else is done to it (no trimming, no length limit). The
+// texts are kept character for character (docs/contracts.md).
 #pragma once
 
 #include "common/text.h"

@@ -1,4 +1,5 @@
-// Number texts: the recognition and the conversion to whole numbers.
+// Number texts: the recognition and the conversion to whole numbers. The
+// rules stay as they are (docs/contracts.md).
 //
 // The grammar, in the order the characters come:
 //   blanks* [+|-] mantissa [(e|E) [+|-] digit+] blanks*

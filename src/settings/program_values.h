@@ -3,9 +3,9 @@
 // run; with them, the bounds and conversions of the tick interval.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
-#include <type_traits>
 
 #include "common/text.h"
 
@@ -23,22 +23,10 @@ struct ProgramValues {
 inline constexpr std::int32_t kMinTickInterval = 300;
 inline constexpr std::int32_t kMaxTickInterval = 60000;
 
-// A tick interval brought into kMinTickInterval..kMaxTickInterval. Any
-// whole number works, also one beyond the signed 32-bit range (it goes to
-// the bound on its side).
-template <typename Integer, std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>, int> = 0>
-constexpr std::int32_t ClampTickInterval(Integer value) {
-  if (value < Integer{0}) return kMinTickInterval;
-  using Wide = std::make_unsigned_t<Integer>;
-  const auto magnitude = static_cast<Wide>(value);
-  if (magnitude < static_cast<Wide>(kMinTickInterval)) return kMinTickInterval;
-  if (magnitude > static_cast<Wide>(kMaxTickInterval)) return kMaxTickInterval;
-  return static_cast<std::int32_t>(magnitude);
+// A tick interval brought into kMinTickInterval..kMaxTickInterval.
+constexpr std::int32_t ClampTickInterval(std::int32_t value) {
+  return std::clamp(value, kMinTickInterval, kMaxTickInterval);
 }
-
-// The same for a whole number held as a double (RoundedNumber's result,
-// infinities included). A fraction is cut off; NaN gives the lower bound.
-std::int32_t ClampTickInterval(double value);
 
 // The options dialog's reading of its number box: nullopt when the text is
 // no number text; otherwise the value rounded (halves to the even

@@ -12,7 +12,7 @@
 
 namespace tavik {
 
-// Where the program's settings and the viewer's live: the application
+// Where the program's settings and the viewer's live (docs/contracts.md): the application
 // (kProgramTitle, kViewerTitle), this section, and the keys.
 inline constexpr TextView kSettingsSection = u"Settings";
 inline constexpr TextView kKeyFolda = u"Folda";

@@ -197,7 +197,6 @@ const ExitRow kExitRows[] = {
      [](HWND w, RecordingShell&) {
        if (SendMessageW(w, WM_QUERYENDSESSION, 0, kLogoff)) SendMessageW(w, WM_ENDSESSION, TRUE, kLogoff);
      }},
-    {"WM_CLOSE from outside", [](HWND w, RecordingShell&) { PostMessageW(w, WM_CLOSE, 0, 0); }},
 };
 
 class MainWindowExit : public MainWindowTest, public testing::WithParamInterface<ExitRow> {};
@@ -224,7 +223,7 @@ TEST_F(MainWindowTest, TheIconIsAddedAgainUntilTheShellTakesItAndAfterTheShellRe
   EXPECT_TRUE(shell.up());
 }
 
-TEST_F(MainWindowTest, TheVersionDialogOpensFromTheTrayMenuOwnedWhileTheWindowStaysHiddenAndTicksGoOn) {
+TEST_F(MainWindowTest, TheVersionDialogOpensOwnedByTheHiddenWindowTicksGoOnAndAnotherDialogWaitsForIt) {
   HWND main = Start("1");
   test::WhileOpen([&] { SendMessageW(main, WM_COMMAND, IDM_ABOUT, 0); },
                   [&] {
