@@ -8,7 +8,6 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
@@ -98,21 +97,15 @@ COLORREF PixelAt(HWND window, int x, int y) {
   return GetPixel(dc.get(), x, y);
 }
 
-// How far apart the centres of two windows are, in pixels along each axis.
-int CentreDistance(HWND a, HWND b) {
-  RECT ra{}, rb{};
-  GetWindowRect(a, &ra);
-  GetWindowRect(b, &rb);
-  return std::max(std::abs((ra.left + ra.right) - (rb.left + rb.right)),
-                  std::abs((ra.top + ra.bottom) - (rb.top + rb.bottom))) /
-         2;
-}
-
 TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodCentredOnTheOwnerAndTheCloseBoxCancels) {
   values.backup_folder = root.path();
   SetWindowPos(owner, nullptr, 300, 100, 400, 700, SWP_NOZORDER | SWP_SHOWWINDOW);
   WithOptions([&](HWND dialog) {
-    EXPECT_LE(CentreDistance(dialog, owner), 1) << "centred, to the pixel its size allows";
+    RECT d{}, o{};  // twice the centres, which lie a pixel apart at most
+    GetWindowRect(dialog, &d);
+    GetWindowRect(owner, &o);
+    EXPECT_LE(std::abs(d.left + d.right - o.left - o.right), 1) << "centred, to the pixel its size allows";
+    EXPECT_LE(std::abs(d.top + d.bottom - o.top - o.bottom), 1);
     // The locked boxes in the colours of an editable one (the database
     // folder's is empty as the dialog opens).
     HWND box = GetDlgItem(dialog, kIdDatabaseFolderBox);
@@ -141,12 +134,6 @@ TEST_F(DialogsTest, OptionsShowTheValuesWithoutInputMethodCentredOnTheOwnerAndTh
   EXPECT_EQ(Stored() + timer, "777");
 }
 
-TEST_F(DialogsTest, AnOwnerDisabledBeforeTheDialogStaysDisabledAfterIt) {
-  EnableWindow(owner, FALSE);
-  WithOptions([&](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); });
-  EXPECT_FALSE(IsWindowEnabled(owner));
-}
-
 TEST_F(DialogsTest, AnOkThatFailsEndsItsClickTheDialogAndTheTimerGoOnAndTheOwnerIsEnabledAfterIt) {
   store.throw_writes = true;
   WithOptions([&](HWND dialog) {
@@ -163,12 +150,14 @@ TEST_F(DialogsTest, AnOkThatFailsEndsItsClickTheDialogAndTheTimerGoOnAndTheOwner
   EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
-TEST_F(DialogsTest, AQuitMessageEndsTheDialogAndStaysForTheOuterLoop) {
+TEST_F(DialogsTest, AQuitMessageEndsTheDialogAndStaysForTheOuterLoopAndAnOwnerDisabledBeforeStaysSo) {
+  EnableWindow(owner, FALSE);
   const DWORD thread = GetCurrentThreadId();
   WithOptions([&](HWND) { PostThreadMessageW(thread, WM_QUIT, 7, 0); });
   MSG quit{};
   EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 7u);
+  EXPECT_FALSE(IsWindowEnabled(owner));
 }
 
 TEST_F(DialogsTest, AnIntervalOfLettersIsRefusedWithAMessageOverTheDialogWhichStaysOpen) {
@@ -276,10 +265,7 @@ const PickerRow kPickerRows[] = {
     {"a drive keeps its root's separator", kIdDatabaseFolderBrowse, kIdDatabaseFolderBox,
      [](DialogsTest&, HWND picker, HWND tree) {
        PickDrive(picker, 'c');
-       test::WaitUntil("C:", [&] {
-         const std::vector<std::string> entries = Entries(tree);
-         return !entries.empty() && entries[0] == "C:\\";
-       });
+       test::WaitUntil("C:", [&] { return Entries(tree).size() > 0 && Entries(tree)[0] == "C:\\"; });
      },
      kIdFolderPickerOk, "C:\\"},
     {"a drive that cannot be read sends the list back and leaves the tree", kIdExchangeFolderBrowse,
@@ -409,9 +395,8 @@ TEST_P(StartupShortcut, IsSavedPointingAtTavikFMExeInTheProgramFolderOrNotAtAll)
   CoTaskMemFree(startup);
   DeleteFileW(WideCStr(shortcut));
   EXPECT_EQ(GetParam().save(shortcut), GetParam().saved);
-  wchar_t exe[MAX_PATH] = {};  // this test program, in the program folder the rows name
-  const std::string path = Utf8(TextFromWide(std::wstring_view(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH))));
-  EXPECT_EQ(ShortcutTarget(shortcut), GetParam().saved ? path.substr(0, path.rfind('\\')) + "\\tavikFM.exe" : "");
+  const std::string target = Utf8(ExecutableFolder()) + "\\tavikFM.exe";  // in the program folder the rows name
+  EXPECT_EQ(ShortcutTarget(shortcut), GetParam().saved ? target : "");
   RemoveDirectoryW(WideCStr(shortcut));
   DeleteFileW(WideCStr(shortcut));
 }

