@@ -374,8 +374,7 @@ class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpR
   }
   void TearDown() override {
     // Wine's viewer is a program of its own, started by the help call.
-    for (HWND viewer = FindWindowW(L"MS_WINHELP", nullptr); viewer != nullptr;
-         viewer = FindWindowW(L"MS_WINHELP", nullptr)) {
+    while (HWND viewer = FindWindowW(L"MS_WINHELP", nullptr)) {
       DWORD process = 0;
       GetWindowThreadProcessId(viewer, &process);
       const KernelHandle handle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process));
