@@ -22,8 +22,6 @@ std::string TextOf(HWND window) {
   return Utf8(TextFromWide(std::wstring_view(text.data(), length)));
 }
 
-std::string TextOf(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
-
 HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption, DWORD process) {
   HWND found = nullptr;
   WaitUntil(Utf8(TextFromWide(window_class)).c_str(), [&] {
@@ -90,8 +88,6 @@ void WhileOpen(const std::function<void()>& open, const std::function<void()>& d
     } catch (const std::exception& error) {
       ADD_FAILURE() << "the driver stopped: " << error.what();
     }
-    // Whatever the driver left open (it stopped short, or one of its waits
-    // gave up) is closed, so that `open` returns and the next test runs.
     if (!WaitUpTo(kWaitBoundSeconds, [&] { return returned || (EnumWindows(CloseLeftover, 0), false); })) {
       // A window that does not close on request: its modal loop ends on
       // WM_QUIT, which it hands on to the test thread's own loop.

@@ -11,7 +11,7 @@
 namespace tavik::test {
 
 std::string TextOf(HWND window);  // UTF-8
-std::string TextOf(HWND dialog, int id);
+inline std::string TextOf(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
 
 // The first visible top-level window of the class (and caption, and
 // process, when given), once it shows; nullptr when none shows in time.
