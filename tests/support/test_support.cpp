@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <new>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 #include "patient_file_writer.h"
@@ -155,7 +155,9 @@ void WriteFile(const Text& path, const std::string& bytes) {
 std::optional<std::string> ReadFile(const Text& path) {
   std::ifstream in(Native(path), std::ios::binary);
   if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
 }
 
 #ifdef _WIN32
