@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,7 +45,28 @@ extern "C" const char* __lsan_default_options() { return "print_suppressions=0";
 
 namespace tavik::test {
 
+namespace {
+
 namespace fs = std::filesystem;
+
+// The test whose wait gave up, if any: its later waits give up at once.
+std::atomic<const ::testing::TestInfo*> gave_up_in{nullptr};
+
+// The program joins paths with "\"; the portable build takes "/" for it.
+fs::path Native(const Text& path) {
+#ifdef _WIN32
+  return fs::path(path);
+#else
+  return fs::path(NativePath(path));
+#endif
+}
+
+odbc::Environment& TestEnvironment() {
+  static odbc::Environment environment(false);
+  return environment;
+}
+
+}  // namespace
 
 std::string Sjis(const char* utf8) { return viewer::EncodeAnsi(FromUtf8(utf8)); }
 
@@ -68,11 +88,6 @@ bool WaitUpTo(double seconds, const std::function<bool()>& done) {
   return true;
 }
 
-namespace {
-// The test whose wait gave up, if any: its later waits give up at once.
-std::atomic<const ::testing::TestInfo*> gave_up_in{nullptr};
-}  // namespace
-
 bool WaitUntil(const char* what, const std::function<bool()>& done) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   const bool gave_up_before = test != nullptr && gave_up_in.load() == test;
@@ -86,19 +101,6 @@ bool WaitUntil(const char* what, const std::function<bool()>& done) {
   return false;
 }
 
-namespace {
-
-// The program joins paths with "\"; the portable build takes "/" for it.
-fs::path Native(const Text& path) {
-#ifdef _WIN32
-  return fs::path(path);
-#else
-  return fs::path(NativePath(path));
-#endif
-}
-
-}  // namespace
-
 TempDir::TempDir() {
   std::random_device random;
   fs::path candidate;
@@ -108,15 +110,13 @@ TempDir::TempDir() {
   path_ = candidate.u16string();
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
-
-void RemoveTree(const Text& path) {
+TempDir::~TempDir() {
   std::error_code ignored;
   // Read-only files and folders do not stop the clean-up.
-  for (const auto& entry : fs::recursive_directory_iterator(Native(path), ignored)) {
+  for (const auto& entry : fs::recursive_directory_iterator(Native(path_), ignored)) {
     fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
-  fs::remove_all(Native(path), ignored);
+  fs::remove_all(Native(path_), ignored);
 }
 
 void MakeFolder(const Text& path) { fs::create_directory(Native(path)); }
@@ -193,15 +193,6 @@ std::optional<Text> MemorySettingsStore::Stored(TextView application, TextView k
   return found->second;
 }
 
-namespace {
-
-odbc::Environment& TestEnvironment() {
-  static odbc::Environment environment(false);
-  return environment;
-}
-
-}  // namespace
-
 void PrepareTestOdbc() {
   static const bool prepared = [] {
 #ifndef _WIN32
@@ -273,15 +264,6 @@ void ExecSql(TextView data_source, TextView sql) {
   statement.ExecDirect(sql);
 }
 
-namespace {
-
-constexpr TextView kCreatePatientTable =
-    u"CREATE TABLE tavik (KrNo VARCHAR(4000), KrName VARCHAR(4000), PKana VARCHAR(4000), "
-    u"PBDate VARCHAR(4000), PSex VARCHAR(4000), PZip VARCHAR(4000), PAddr VARCHAR(4000), "
-    u"PTel VARCHAR(4000), PFax VARCHAR(4000), PInf1 VARCHAR(4000), Memo VARCHAR(4000))";
-
-}  // namespace
-
 void ResetPatientTable(TextView data_source) {
   PrepareTestOdbc();
   odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
@@ -294,7 +276,11 @@ void ResetPatientTable(odbc::Connection& connection) {
   } catch (const DatabaseError&) {
     // not there yet
   }
-  odbc::Statement(connection).ExecDirect(kCreatePatientTable);
+  odbc::Statement(connection)
+      .ExecDirect(
+          u"CREATE TABLE tavik (KrNo VARCHAR(4000), KrName VARCHAR(4000), PKana VARCHAR(4000), "
+          u"PBDate VARCHAR(4000), PSex VARCHAR(4000), PZip VARCHAR(4000), PAddr VARCHAR(4000), "
+          u"PTel VARCHAR(4000), PFax VARCHAR(4000), PInf1 VARCHAR(4000), Memo VARCHAR(4000))");
 }
 
 std::vector<std::string> PatientRows(TextView data_source) {

@@ -39,19 +39,15 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
 // The code page 932 bytes of a UTF-8 literal, as the viewer writes them.
 std::string Sjis(const char* utf8);
 
-// How long a wait of a test holds out: far beyond what any awaited
-// behaviour takes on a loaded machine, so that it asserts no speed and
-// only turns a behaviour that never comes into a failure.
+// How long a wait holds out: far beyond what any awaited behaviour takes on
+// a loaded machine, so that it asserts no speed.
 inline constexpr int kWaitBoundSeconds = 30;
 
-// Waits until `done` holds, the calling thread's messages dispatched
-// meanwhile on Windows; true when it does. After kWaitBoundSeconds the
-// wait fails the running test, naming `what`, and returns false. Once a
-// wait of a test has failed so, its later waits fail at once: a broken
-// behaviour costs one bound, not one a wait.
+// Waits until `done` holds, the thread's messages dispatched meanwhile on
+// Windows. After kWaitBoundSeconds it fails the test, naming `what`, and
+// returns false; the test's later waits then fail at once.
 bool WaitUntil(const char* what, const std::function<bool()>& done);
-// The same with a bound of `seconds` and no failure of its own: for
-// clean-up that goes on after a failed wait.
+// The same with a bound of `seconds` and no failure: for clean-up.
 bool WaitUpTo(double seconds, const std::function<bool()>& done);
 
 // A fresh folder under the temporary folder, removed with its contents.
@@ -70,7 +66,6 @@ class TempDir {
 
 // Paths joined with "\" as the program joins them. Read-only and hidden as
 // the platform marks them (a hidden name starts with "." on POSIX).
-void RemoveTree(const Text& path);
 void MakeFolder(const Text& path);
 void WriteFile(const Text& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const Text& path);
@@ -99,19 +94,16 @@ class MemorySettingsStore final : public SettingsStore {
   std::map<Text, Text> entries_;
 };
 
-// The data sources the test command defines (tools/odbc-test-env.sh): a
-// SQLite file with the table, one whose file is missing, one without the
-// table, and PostgreSQL on loopback. The tests that need them fail without.
+// The data sources the test command defines (tools/odbc-test-env.sh); the
+// tests that need them fail without.
 inline constexpr TextView kSqliteSource = u"FileMaker5";
-inline constexpr TextView kSqliteNoFileSource = u"FileMaker5NoFile";
-inline constexpr TextView kSqliteNoTableSource = u"FileMaker5NoTable";
-inline constexpr TextView kPostgresSource = u"FileMaker5PG";
-inline constexpr TextView kSilentSource = u"FileMaker5Silent";  // a SilentServer's port
+inline constexpr TextView kSqliteNoFileSource = u"FileMaker5NoFile";    // its file missing
+inline constexpr TextView kSqliteNoTableSource = u"FileMaker5NoTable";  // without the table
+inline constexpr TextView kPostgresSource = u"FileMaker5PG";            // on loopback
+inline constexpr TextView kSilentSource = u"FileMaker5Silent";          // a SilentServer's port
 
-// A server on loopback that takes connections and never answers them: a
-// socket that listens and from which nothing is accepted (the system
-// completes the connections on its own), on the port TAVIK_SILENT_PORT
-// that kSilentSource names.
+// A server on TAVIK_SILENT_PORT that never answers: a listening socket from
+// which nothing is accepted (the system completes the connections itself).
 class SilentServer {
  public:
   SilentServer();
@@ -130,16 +122,13 @@ void PrepareTestOdbc();
 void ExecSql(TextView data_source, TextView sql);
 
 // Creates `tavik` anew with the program's columns and Memo, which the
-// program never touches, over connections of its own.
+// program never touches. Over the caller's connection for a caller that
+// goes on to add an index: a SQLite connection checks a CREATE against the
+// layout it read last, the old table's indexes included.
 void ResetPatientTable(TextView data_source);
-// The same over the caller's connection. A SQLite connection checks a
-// CREATE against the layout it read last: after the table was made anew
-// over another connection, it still sees the old table's indexes. A caller
-// that goes on to add an index over its own connection resets over it.
 void ResetPatientTable(odbc::Connection& connection);
-// Holds `tavik` locked over a connection of its own (PostgreSQL: the lock of
-// an open transaction) until it goes; the transaction is then rolled back,
-// so that the connection keeps no lock in the driver manager's pool.
+// Holds `tavik` locked (PostgreSQL: an open transaction's lock) until it
+// goes, then rolls back, so that no pooled connection keeps the lock.
 class PatientTableLock {
  public:
   explicit PatientTableLock(TextView data_source);
