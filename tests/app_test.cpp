@@ -100,8 +100,7 @@ struct LoadRow {
 
 const LoadRow kLoadRows[] = {
     {"Visible 0 starts shown with the box clear", "D:\\V", nullptr, "0", nullptr, kShown, 1000},
-    {"Visible 1 starts hidden with the box ticked", "D:\\V", "1000", "1", nullptr, kHidden, 1000},
-    {"any other Visible starts hidden too", "D:\\V", nullptr, "-1", nullptr, kHidden, 1000},
+    {"any Visible but 0 starts hidden with the box ticked", "D:\\V", "1000", "-1", nullptr, kHidden, 1000},
     {"no Folda gives the program folder", nullptr, nullptr, nullptr, nullptr,
      StartLog("C:\\App\\Filemk", "timer 1000 / show / clear"), 1000},
     {"a Folda ending in a backslash doubles it", "D:\\", nullptr, nullptr, nullptr,

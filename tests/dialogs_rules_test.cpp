@@ -24,7 +24,6 @@ struct OkRow {
 const OkRow kOkRows[] = {
     {"a half below the lower bound rounds onto it", "299.5", false, 300},
     {"a value beyond 32 bits is lowered to the upper bound", "99999999999", false, 60000},
-    {"a negative value beyond 32 bits is raised to the lower bound", "-99999999999", false, 300},
     {"a value beyond a double is lowered to the upper bound", "1e999", false, 60000},
     {"a failed KosinTime write still applies the interval", "2000", true, 2000},
     {"letters are no number", "abc", false, 0},
