@@ -345,9 +345,12 @@ INSTANTIATE_TEST_SUITE_P(Load, DegradedStart, testing::ValuesIn(kDegradedRows), 
 // The help, with Wine standing in for each Windows: before Windows 10 the
 // help engine (Wine's viewer), from 10 on the program's own window.
 class ProgramHelp;
+// `windows`: Wine's version for tavikFM.exe alone; `file_there`: whether
+// tavikfm.hlp stays beside the exe.
 struct HelpRow {
   const char* name;
-  const char16_t* windows;  // Wine's version for tavikFM.exe alone
+  const char16_t* windows;
+  bool file_there;
   std::function<void(ProgramHelp&)> expect;
 };
 
@@ -358,6 +361,7 @@ class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpR
     ProgramTest::SetUp();
     Write(kAppDefaults, L"Version", GetParam().windows);
     help = ReadHelpFile(test::ReadFile(app + u"\\tavikfm.hlp").value_or(""));
+    if (!GetParam().file_there) DeleteFileW(WideCStr(app + u"\\tavikfm.hlp"));
   }
   void TearDown() override {
     if (HWND viewer = FindWindowW(L"MS_WINHELP", nullptr)) {  // Wine's, a program of its own
@@ -367,20 +371,65 @@ class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpR
     RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults);
     ProgramTest::TearDown();
   }
+  std::string Page(std::size_t topic) const { return Utf8(PageOf(help, topic).text); }
   HelpFile help;
 };
 
+// The control `id` anywhere below `window`.
+HWND Descendant(HWND window, int id) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (HWND found = GetDlgCtrlID(child) == id ? child : Descendant(child, id)) return found;
+  }
+  return nullptr;
+}
+
+// A message box of the program's process (the main window's), or of another.
+HWND Box(bool the_programs) {
+  DWORD program = 0, owner = 0;
+  GetWindowThreadProcessId(FindWindowW(kMainWindowClass, nullptr), &program);
+  HWND box = nullptr;
+  test::WaitUntil("a message box", [&] {
+    for (box = FindWindowW(L"#32770", nullptr); box != nullptr; box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+      GetWindowThreadProcessId(box, &owner);
+      if ((owner == program) == the_programs && IsWindowVisible(box)) return true;
+    }
+    return false;
+  });
+  return box;
+}
+
 const HelpRow kHelpRows[] = {
-    // The help engine's arguments are pinned where the shell is recorded.
-    {"before Windows 10 the help engine starts", u"winxp", [](ProgramHelp&) { test::WaitForWindow(L"MS_WINHELP"); }},
-    {"on Windows 10 the program's window shows the contents and one window serves a second command", u"win10",
+    {"before Windows 10 the help engine shows the file's contents topic", u"winxp", true,
+     [](ProgramHelp& t) {
+       HWND viewer = test::WaitForWindow(L"MS_WINHELP");
+       const std::string first = Utf8(t.help.topics[t.help.contents_topic].paragraphs.at(0).PlainText());
+       test::WaitUntil("the contents topic in the viewer",
+                       [&] { return test::TextOf(Descendant(viewer, 0x701)).find(first) != std::string::npos; });
+     }},
+    {"before Windows 10 a missing file is the engine's question and ticks resume once it is answered", u"win7", false,
+     [](ProgramHelp& t) {
+       PostMessageW(Box(false), WM_COMMAND, IDNO, 0);
+       ExpectTicks(t.exchange, "after-question");
+     }},
+    {"on Windows 10 the program's window shows the contents follows a jump and serves a second command", u"win10", true,
      [](ProgramHelp& t) {
        HWND window = test::WaitForWindow(kHelpWindowClass);
        EXPECT_EQ(test::TextOf(window), Utf8(t.help.title));
-       EXPECT_EQ(test::TextOf(window, kIdHelpText), Utf8(PageOf(t.help, t.help.contents_topic).text));
+       EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(t.help.contents_topic));
+       HWND links = GetDlgItem(window, kIdHelpLinks);
+       SendMessageW(links, LB_SETCURSEL, 0, 0);
+       SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdHelpLinks, LBN_DBLCLK), reinterpret_cast<LPARAM>(links));
+       EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(PageOf(t.help, t.help.contents_topic).links.at(0).topic));
        PostMessageW(FindWindowW(kMainWindowClass, nullptr), WM_COMMAND, IDM_HELP_CONTENTS, 0);
        ExpectTicks(t.exchange, "after-second-command");  // and all the while the window was open
        EXPECT_EQ(FindWindowExW(nullptr, window, kHelpWindowClass, nullptr), nullptr) << "one help window";
+     }},
+    {"on Windows 10 a missing file is named in one message and ticks go on", u"win10", false,
+     [](ProgramHelp& t) {
+       HWND box = Box(true);
+       EXPECT_EQ(test::AnswerMessageBox(box), "ヘルプファイルを開けません。\r\n" + Utf8(t.app) + "\\tavikfm.hlp");
+       ExpectTicks(t.exchange, "after-message");
+       EXPECT_EQ(FindWindowW(kHelpWindowClass, nullptr), nullptr);
      }},
 };
 

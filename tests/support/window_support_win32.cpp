@@ -10,7 +10,9 @@
 namespace tavik::test {
 
 std::string TextOf(HWND window) {
-  std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  // An ANSI window (the rich edit of Wine's help viewer) counts its text in
+  // wide characters but needs room for its bytes on the way.
+  std::wstring text(2 * static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 2, L'\0');
   text.resize(
       static_cast<std::size_t>(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return Utf8(TextFromWide(text));
