@@ -102,6 +102,11 @@ class MainWindowTest : public testing::Test {
 };
 
 TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAndTicks) {
+  {
+    RecordingShell other;
+    MainWindow earlier(other, services);  // gone before this one: the class's icons outlive it
+    earlier.Create();
+  }
   HWND main = Start("0");
   EXPECT_EQ(shell.log, "NIM_ADD / " + Opened());
   const NOTIFYICONDATAA r = shell.record;
@@ -110,6 +115,10 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
             std::make_tuple(sizeof(void*) == 4 ? 88u : 104u, 1u, 7u, 519u));
   EXPECT_TRUE(r.hWnd == main && r.hIcon != nullptr &&
               r.hIcon == reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
+  ICONINFO small{};
+  EXPECT_TRUE(GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICONSM)), &small));
+  DeleteObject(small.hbmColor);
+  DeleteObject(small.hbmMask);
   EXPECT_EQ(std::string(r.szTip, 64), std::string("TavikFM\0", 8) + std::string(56, ' '));
   EXPECT_TRUE(IsWindowVisible(main));
   ExpectTicks(root / u"Filemk", "a");
