@@ -26,9 +26,8 @@ using test::U;
 using test::Utf8;
 
 // The shell, every call noted in `log`; NIM_ADD fails while the shell is
-// not ready and for an icon already up, as it does. It also stands in for
-// the patient table, which the files of these tests never reach. Only the
-// test thread calls it.
+// not ready and for an icon already up, as it does. Also the patient table,
+// which the files of these tests never reach. Only the test thread calls it.
 class RecordingShell final : public DesktopShell, public PatientStore {
  public:
   StoreAction StorePatient(const PatientRecord&) override { return StoreAction::Inserted; }
@@ -90,7 +89,6 @@ class MainWindowTest : public testing::Test {
     EXPECT_TRUE(window.Create());
     return window.handle();
   }
-  void ExpectTicks(const char* name) { tavik::ExpectTicks(root / u"Filemk", name); }
   std::string Opened() { return "open " + Path(u"\\tavik.fp5") + " in " + Path(u""); }
   std::string Path(TextView name) { return Utf8(root.path() + Text(name)); }
 
@@ -115,21 +113,22 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
   // The first layout (88 bytes on 32-bit Windows), uID 1, message + icon + tip, WM_MBUTTONDOWN.
   EXPECT_EQ(std::make_tuple(r.cbSize, r.uID, r.uFlags, r.uCallbackMessage),
             std::make_tuple(sizeof(void*) == 4 ? 88u : 104u, 1u, 7u, 519u));
-  EXPECT_TRUE(r.hWnd == main && r.hIcon == reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
+  EXPECT_TRUE(r.hWnd == main && r.hIcon != nullptr &&
+              r.hIcon == reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICON)));
   ICONINFO small{};
-  EXPECT_TRUE(r.hIcon != nullptr && GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICONSM)), &small));
+  EXPECT_TRUE(GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(main, GCLP_HICONSM)), &small));
   DeleteObject(small.hbmColor);
   DeleteObject(small.hbmMask);
   EXPECT_EQ(std::string(r.szTip, 64), std::string("TavikFM\0", 8) + std::string(56, ' '));
   EXPECT_TRUE(IsWindowVisible(main));
-  ExpectTicks("a");
+  ExpectTicks(root / u"Filemk", "a");
 }
 
 TEST_F(MainWindowTest, AHandlerThatFailsEndsItsMessageAndTheProgramGoesOn) {
   HWND main = Start("1");
   shell.beep_fails = true;
   SendMessageW(main, WM_MBUTTONDOWN, 1, WM_LBUTTONDOWN);
-  ExpectTicks("a");
+  ExpectTicks(root / u"Filemk", "a");
   SendMessageW(main, WM_MBUTTONDOWN, 1, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(IsWindowVisible(main));
 }
@@ -229,12 +228,10 @@ TEST_F(MainWindowTest, TheVersionDialogOpensOwnedByTheHiddenWindowTicksGoOnAndAn
                         << "this program's version";
                     EXPECT_EQ(GetWindow(about, GW_OWNER), main);
                     EXPECT_FALSE(IsWindowVisible(main));
-                    ExpectTicks("b");
+                    ExpectTicks(root / u"Filemk", "b");
                     PostMessageW(main, WM_COMMAND, IDM_OPTIONS, 0);
-                    ExpectTicks("c");  // a tick comes only after what was posted before
+                    ExpectTicks(root / u"Filemk", "c");  // a tick comes only after what was posted before
                     EXPECT_EQ(FindWindowW(kOptionsWindowClass, nullptr), nullptr) << "one dialog at a time";
-                    test::PostKey(GetDlgItem(about, kIdAboutOk), VK_ESCAPE);
-                    test::WaitUntil("the dialog to close", [&] { return !IsWindow(about); });
                   });
 }
 
@@ -295,7 +292,6 @@ class ProgramTest : public testing::Test {
     test::WriteFile(exchange + u"\\" + DecimalText(chart) + u".fmr", viewer::PatientFileBytes(file));
   }
   static std::size_t Rows() { return test::PatientRows(test::kSqliteSource).size(); }
-  void ExpectTicks(const char* name) { tavik::ExpectTicks(exchange, name); }
   static void WaitEnd(PROCESS_INFORMATION& p) {
     test::WaitUntil("the end", [&] { return WaitForSingleObject(p.hProcess, 0) == WAIT_OBJECT_0; });
   }
@@ -308,14 +304,14 @@ class ProgramTest : public testing::Test {
 TEST_F(ProgramTest, StoresTheViewersFilesRefusesASecondCopyAndEndsOnWMCloseFromOutside) {
   test::ResetPatientTable(test::kSqliteSource);
   PROCESS_INFORMATION& first = Run();
-  HWND main = test::WaitForWindow(kMainWindowClass, nullptr, first.dwProcessId);
+  HWND main = test::WaitForWindow(kMainWindowClass);
   for (int chart = 700001; chart <= 700003; ++chart) WriteViewerFile(chart);
   test::WaitUntil("three rows", [&] { return Rows() == 3; });
   const std::vector<std::string> backups{"700001.bak", "700002.bak", "700003.bak"};
   test::WaitUntil("their backups", [&] { return test::FolderNames(exchange) == backups; });
 
   PROCESS_INFORMATION& second = Run();
-  HWND box = test::WaitForWindow(L"#32770", L"TavikFM", second.dwProcessId);
+  HWND box = test::WaitForWindow(L"#32770", L"TavikFM");
   EXPECT_EQ(test::AnswerMessageBox(box), "TavikFM は既に起動されています");
   WaitEnd(second);
   WriteViewerFile(700004);
@@ -343,7 +339,7 @@ TEST_P(DegradedStart, ShowsItsMessageAndWaitsHiddenInTheTrayUntilClosed) {
   GetParam().arrange(*this);
   Write(SettingsKey(L"TavikFM"), L"Visible", u"1");
   PROCESS_INFORMATION& program = Run();
-  HWND box = test::WaitForWindow(L"#32770", L"TavikFM", program.dwProcessId);
+  HWND box = test::WaitForWindow(L"#32770", L"TavikFM");
   EXPECT_EQ(test::AnswerMessageBox(box), GetParam().message);
   test::WaitUntil("the message box to go", [&] { return !IsWindow(box); });
   HWND main = FindWindowW(kMainWindowClass, nullptr);
@@ -358,10 +354,13 @@ INSTANTIATE_TEST_SUITE_P(Load, DegradedStart, testing::ValuesIn(kDegradedRows), 
 // The help, with Wine standing in for each Windows: before Windows 10 the
 // help engine (Wine's viewer), from 10 on the program's own window.
 class ProgramHelp;
+// `windows`: Wine's version for tavikFM.exe alone; `file_there`: whether
+// tavikfm.hlp stays beside the exe.
 struct HelpRow {
   const char* name;
-  const char16_t* windows;  // Wine's version for tavikFM.exe alone
-  std::function<void(ProgramHelp&, DWORD program)> expect;
+  const char16_t* windows;
+  bool file_there;
+  std::function<void(ProgramHelp&)> expect;
 };
 
 class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpRow> {
@@ -371,15 +370,12 @@ class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpR
     ProgramTest::SetUp();
     Write(kAppDefaults, L"Version", GetParam().windows);
     help = ReadHelpFile(test::ReadFile(app + u"\\tavikfm.hlp").value_or(""));
+    if (!GetParam().file_there) DeleteFileW(WideCStr(app + u"\\tavikfm.hlp"));
   }
   void TearDown() override {
-    // Wine's viewer is a program of its own, started by the help call.
-    while (HWND viewer = FindWindowW(L"MS_WINHELP", nullptr)) {
-      DWORD process = 0;
-      GetWindowThreadProcessId(viewer, &process);
-      const KernelHandle handle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process));
-      TerminateProcess(handle.get(), 0);
-      WaitForSingleObject(handle.get(), 10000);
+    if (HWND viewer = FindWindowW(L"MS_WINHELP", nullptr)) {  // Wine's, a program of its own
+      PostMessageW(viewer, WM_CLOSE, 0, 0);
+      test::WaitUntil("the help viewer to close", [&] { return !IsWindow(viewer); });
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults);
     ProgramTest::TearDown();
@@ -391,42 +387,66 @@ class ProgramHelp : public ProgramTest, public testing::WithParamInterface<HelpR
 // The control `id` anywhere below `window`.
 HWND Descendant(HWND window, int id) {
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (GetDlgCtrlID(child) == id) return child;
-    if (HWND found = Descendant(child, id)) return found;
+    if (HWND found = GetDlgCtrlID(child) == id ? child : Descendant(child, id)) return found;
   }
   return nullptr;
 }
 
+// A message box of the program's process (the main window's), or of another.
+HWND Box(bool the_programs) {
+  DWORD program = 0, owner = 0;
+  GetWindowThreadProcessId(FindWindowW(kMainWindowClass, nullptr), &program);
+  HWND box = nullptr;
+  test::WaitUntil("a message box", [&] {
+    for (box = FindWindowW(L"#32770", nullptr); box != nullptr; box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+      GetWindowThreadProcessId(box, &owner);
+      if ((owner == program) == the_programs && IsWindowVisible(box)) return true;
+    }
+    return false;
+  });
+  return box;
+}
+
 const HelpRow kHelpRows[] = {
-    {"before Windows 10 the help engine shows the file's contents topic", u"winxp",
-     [](ProgramHelp& t, DWORD) {
+    {"before Windows 10 the help engine shows the file's contents topic", u"winxp", true,
+     [](ProgramHelp& t) {
        HWND viewer = test::WaitForWindow(L"MS_WINHELP");
        const std::string first = Utf8(t.help.topics[t.help.contents_topic].paragraphs.at(0).PlainText());
        test::WaitUntil("the contents topic in the viewer",
                        [&] { return test::TextOf(Descendant(viewer, 0x701)).find(first) != std::string::npos; });
      }},
-    {"on Windows 10 the program's window shows the contents follows a jump and comes forward again", u"win10",
-     [](ProgramHelp& t, DWORD program) {
-       HWND window = test::WaitForWindow(kHelpWindowClass, nullptr, program);
+    {"before Windows 10 a missing file is the engine's question and ticks resume once it is answered", u"win7", false,
+     [](ProgramHelp& t) {
+       PostMessageW(Box(false), WM_COMMAND, IDNO, 0);
+       ExpectTicks(t.exchange, "after-question");
+     }},
+    {"on Windows 10 the program's window shows the contents follows a jump and serves a second command", u"win10", true,
+     [](ProgramHelp& t) {
+       HWND window = test::WaitForWindow(kHelpWindowClass);
        EXPECT_EQ(test::TextOf(window), Utf8(t.help.title));
        EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(t.help.contents_topic));
-       const HelpLink first = PageOf(t.help, t.help.contents_topic).links.at(0);
        HWND links = GetDlgItem(window, kIdHelpLinks);
        SendMessageW(links, LB_SETCURSEL, 0, 0);
        SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdHelpLinks, LBN_DBLCLK), reinterpret_cast<LPARAM>(links));
-       EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(first.topic));
+       EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(PageOf(t.help, t.help.contents_topic).links.at(0).topic));
        PostMessageW(FindWindowW(kMainWindowClass, nullptr), WM_COMMAND, IDM_HELP_CONTENTS, 0);
-       t.ExpectTicks("after-second-command");  // and all the while the window was open
+       ExpectTicks(t.exchange, "after-second-command");  // and all the while the window was open
        EXPECT_EQ(FindWindowExW(nullptr, window, kHelpWindowClass, nullptr), nullptr) << "one help window";
-       EXPECT_EQ(test::TextOf(window, kIdHelpText), t.Page(first.topic)) << "brought forward as it was";
+     }},
+    {"on Windows 10 a missing file is named in one message and ticks go on", u"win10", false,
+     [](ProgramHelp& t) {
+       HWND box = Box(true);
+       EXPECT_EQ(test::AnswerMessageBox(box), "ヘルプファイルを開けません。\r\n" + Utf8(t.app) + "\\tavikfm.hlp");
+       ExpectTicks(t.exchange, "after-message");
+       EXPECT_EQ(FindWindowW(kHelpWindowClass, nullptr), nullptr);
      }},
 };
 
 TEST_P(ProgramHelp, ComesFromTheHelpMenuBesideTheExe) {
   PROCESS_INFORMATION& program = Run();
-  HWND main = test::WaitForWindow(kMainWindowClass, nullptr, program.dwProcessId);
+  HWND main = test::WaitForWindow(kMainWindowClass);
   PostMessageW(main, WM_COMMAND, IDM_HELP_CONTENTS, 0);
-  GetParam().expect(*this, program.dwProcessId);
+  GetParam().expect(*this);
   PostMessageW(main, WM_CLOSE, 0, 0);
   WaitEnd(program);
 }

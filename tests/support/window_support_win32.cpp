@@ -2,34 +2,28 @@
 
 #include <atomic>
 #include <exception>
-#include <string_view>
 #include <thread>
 
 #include "common/wide_text_win32.h"
-#include "dialogs/dialogs_win32gui.h"
 #include "support/test_support.h"
 
 namespace tavik::test {
 
 std::string TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 0xFFFFFFFF, &length);
-  // An ANSI window (a rich edit of Wine's help viewer) counts its text in
+  // An ANSI window (the rich edit of Wine's help viewer) counts its text in
   // wide characters but needs room for its bytes on the way.
-  std::wstring text(2 * length + 2, L'\0');
-  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 0xFFFFFFFF,
-                      &length);
-  return Utf8(TextFromWide(std::wstring_view(text.data(), length)));
+  std::wstring text(2 * static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 2, L'\0');
+  text.resize(
+      static_cast<std::size_t>(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return Utf8(TextFromWide(text));
 }
 
-HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption, DWORD process) {
+HWND WaitForWindow(const wchar_t* window_class, const wchar_t* caption) {
   HWND found = nullptr;
   WaitUntil(Utf8(TextFromWide(window_class)).c_str(), [&] {
     for (found = FindWindowExW(nullptr, nullptr, window_class, caption); found != nullptr;
          found = FindWindowExW(nullptr, found, window_class, caption)) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(found, &owner);
-      if (IsWindowVisible(found) && (process == 0 || owner == process)) return true;
+      if (IsWindowVisible(found)) return true;
     }
     return false;
   });
@@ -62,17 +56,14 @@ std::string AnswerMessageBox(HWND box) {
 
 namespace {
 
-// What a driver that stopped short left open: message boxes answered, the
-// program's dialogs closed, so that `open` returns.
+// What a driver that stopped short left open, so that `open` returns: the
+// dialogs and message boxes, which have owners, unlike the windows they
+// are modal to.
 BOOL CALLBACK CloseLeftover(HWND window, LPARAM) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  wchar_t window_class[64] = {};
-  GetClassNameW(window, window_class, 64);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-  if (lstrcmpW(window_class, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDOK, 0);
-  for (const wchar_t* dialog : {kOptionsWindowClass, kPickerWindowClass, kAboutWindowClass}) {
-    if (lstrcmpW(window_class, dialog) == 0) PostMessageW(window, WM_CLOSE, 0, 0);
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) && GetWindow(window, GW_OWNER) != nullptr) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
   }
   return TRUE;
 }
