@@ -237,10 +237,15 @@ const PickerRow kPickerRows[] = {
        test::WaitUntil("deeper highlighted", [&] { return Highlighted(tree) == "deeper"; });
      },
      kIdFolderPickerOk, "~\\Filemk\\sub2"},
-    {"a drive keeps its root's separator", kIdDatabaseFolderBrowse, kIdDatabaseFolderBox,
+    {"a drive keeps its root's separator, also opened from the tree's first row", kIdDatabaseFolderBrowse,
+     kIdDatabaseFolderBox,
      [](DialogsTest&, HWND picker, HWND tree) {
        PickDrive(picker, 'c');
        test::WaitUntil("C:", [&] { return Entries(tree).size() > 0 && Entries(tree)[0] == "C:\\"; });
+       ClickEntry(tree, "windows", true);
+       test::WaitUntil("C:\\windows open", [&] { return Entries(tree).size() > 1 && Entries(tree)[1] == "windows"; });
+       ClickEntry(tree, "C:\\", true);
+       test::WaitUntil("C:\\ open again", [&] { return Entries(tree).size() > 2 && Entries(tree)[1] != "windows"; });
      },
      kIdFolderPickerOk, "C:\\"},
     {"a drive that cannot be read sends the list back and leaves the tree", kIdExchangeFolderBrowse,

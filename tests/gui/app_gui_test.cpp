@@ -124,6 +124,15 @@ TEST_F(MainWindowTest, StartPutsUpTheTrayRecordOpensTheDatabaseShowsTheWindowAnd
   ExpectTicks(root / u"Filemk", "a");
 }
 
+TEST_F(MainWindowTest, TabTakenFromTheMessageLoopMovesTheFocusToTheNextControl) {
+  HWND main = Start("0");
+  SetForegroundWindow(main);
+  SetFocus(GetDlgItem(main, IDC_START_HIDDEN));
+  MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_TRUE(window.TakeDialogKey(tab));
+  EXPECT_EQ(GetFocus(), GetDlgItem(main, IDC_HIDE_TO_TRAY));
+}
+
 TEST_F(MainWindowTest, AHandlerThatFailsEndsItsMessageAndTheProgramGoesOn) {
   HWND main = Start("1");
   shell.beep_fails = true;
