@@ -1,7 +1,6 @@
 #include "support/test_support.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -49,9 +48,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The test whose wait gave up, if any: its later waits give up at once.
-std::atomic<const ::testing::TestInfo*> gave_up_in{nullptr};
-
 // The program joins paths with "\"; the portable build takes "/" for it.
 fs::path Native(const Text& path) {
 #ifdef _WIN32
@@ -89,15 +85,8 @@ bool WaitUpTo(double seconds, const std::function<bool()>& done) {
 }
 
 bool WaitUntil(const char* what, const std::function<bool()>& done) {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const bool gave_up_before = test != nullptr && gave_up_in.load() == test;
-  if (WaitUpTo(gave_up_before ? 0.0 : kWaitBoundSeconds, done)) return true;
-  if (gave_up_before) {
-    ADD_FAILURE() << "not waited for " << what << ": an earlier wait of this test gave up";
-  } else {
-    ADD_FAILURE() << "waited " << kWaitBoundSeconds << " s for " << what << " in vain";
-    gave_up_in = test;
-  }
+  if (WaitUpTo(kWaitBoundSeconds, done)) return true;
+  ADD_FAILURE() << "waited " << kWaitBoundSeconds << " s for " << what << " in vain";
   return false;
 }
 
@@ -167,11 +156,8 @@ void DeleteRegistryApplication(TextView application) {
 #endif
 
 Text MemorySettingsStore::Name(TextView application, TextView section, TextView key) {
-  Text name;
-  for (TextView part : {application, section, key}) {
-    for (const char16_t c : part) name.push_back(AsciiUpper(c));
-    name.push_back(u'\\');
-  }
+  Text name = Text(application) + u'\\' + Text(section) + u'\\' + Text(key);
+  for (char16_t& c : name) c = AsciiUpper(c);
   return name;
 }
 
@@ -189,23 +175,18 @@ bool MemorySettingsStore::WriteSetting(TextView application, TextView section, T
 
 std::optional<Text> MemorySettingsStore::Stored(TextView application, TextView key) const {
   const auto found = entries_.find(Name(application, kSettingsSection, key));
-  if (found == entries_.end()) return std::nullopt;
-  return found->second;
+  return found != entries_.end() ? std::optional<Text>(found->second) : std::nullopt;
 }
 
 void PrepareTestOdbc() {
   static const bool prepared = [] {
 #ifndef _WIN32
-    // Debian's SQLite3 driver takes ANSI text only; unixODBC converts the
-    // wide text for it through the codeset of LC_CTYPE, which must be
-    // UTF-8 for Japanese text to survive. (Wine's Japanese locale does this
-    // for the Windows build.)
+    // unixODBC converts wide text for the ANSI-only SQLite3 driver through
+    // LC_CTYPE's codeset: UTF-8 keeps Japanese text (Wine's locale does so).
     if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "");
 #endif
-    // unixODBC 2.3.11 narrows the wide text of a process's first connection
-    // to an ANSI-only driver unit by unit (each UTF-16 unit cut to its low
-    // byte); later connections convert properly. One connection is opened
-    // and dropped first so that the tests' Japanese text arrives intact.
+    // unixODBC 2.3.11 cuts each UTF-16 unit of a process's first connection
+    // to an ANSI driver to its low byte; later ones convert properly.
     try {
       odbc::Connection first(TestEnvironment(), kSqliteSource, u"", u"");
     } catch (const DatabaseError&) {
@@ -219,18 +200,19 @@ void PrepareTestOdbc() {
 SilentServer::SilentServer() {
 #ifdef _WIN32
   WSADATA data;
-  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+  WSAStartup(MAKEWORD(2, 2), &data);
 #endif
   const char* port = std::getenv("TAVIK_SILENT_PORT");
-  if (port == nullptr) return;
   const auto listener = socket(AF_INET, SOCK_STREAM, 0);
   socket_ = static_cast<std::intptr_t>(listener);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<unsigned short>(std::atoi(port)));
+  address.sin_port = htons(static_cast<unsigned short>(port != nullptr ? std::atoi(port) : 0));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  listening_ = socket_ != -1 && bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-               listen(listener, 8) == 0;
+  if (port == nullptr || bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener, 8) != 0) {
+    throw std::runtime_error("cannot listen on TAVIK_SILENT_PORT");
+  }
 }
 
 SilentServer::~SilentServer() {
@@ -260,8 +242,7 @@ PatientTableLock::~PatientTableLock() {
 void ExecSql(TextView data_source, TextView sql) {
   PrepareTestOdbc();
   odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement statement(connection);
-  statement.ExecDirect(sql);
+  odbc::Statement(connection).ExecDirect(sql);
 }
 
 void ResetPatientTable(TextView data_source) {
