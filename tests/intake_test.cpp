@@ -446,7 +446,7 @@ TEST_F(IntakeEndToEnd, PatientsWaitForAMissingDataSourceAndAreStoredOnceItIsBack
 TEST_F(IntakeEndToEnd, ALockedTableOrAServerThatNeverAnswersCostsOneTimeOutATickAndThePatientsWait) {
   ResetPatientTable(kPostgresSource);
   const SilentServer silent;
-  const PatientTableLock lock(kPostgresSource);
+  const auto lock = LockPatientTable(kPostgresSource);
   for (const TextView source : {kPostgresSource, kSilentSource}) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(Tick(source).left, 2u) << Utf8(source);

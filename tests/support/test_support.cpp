@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "patient_file_writer.h"
-#include "patientdb/odbc.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -57,9 +56,9 @@ fs::path Native(const Text& path) {
 #endif
 }
 
-odbc::Environment& TestEnvironment() {
+std::unique_ptr<odbc::Connection> Connect(TextView data_source) {
   static odbc::Environment environment(false);
-  return environment;
+  return std::make_unique<odbc::Connection>(environment, data_source, u"", u"");
 }
 
 }  // namespace
@@ -110,9 +109,7 @@ TempDir::~TempDir() {
 
 void MakeFolder(const Text& path) { fs::create_directory(Native(path)); }
 
-void MakeReadOnly(const Text& path) {
-  fs::permissions(Native(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-}
+void MakeReadOnly(const Text& path) { fs::permissions(Native(path), fs::perms::owner_read); }
 
 void MakeHidden([[maybe_unused]] const Text& path) {
 #ifdef _WIN32
@@ -188,7 +185,7 @@ void PrepareTestOdbc() {
     // unixODBC 2.3.11 cuts each UTF-16 unit of a process's first connection
     // to an ANSI driver to its low byte; later ones convert properly.
     try {
-      odbc::Connection first(TestEnvironment(), kSqliteSource, u"", u"");
+      Connect(kSqliteSource);
     } catch (const DatabaseError&) {
       // Reported by the test that needs the data source.
     }
@@ -224,32 +221,24 @@ SilentServer::~SilentServer() {
 #endif
 }
 
-PatientTableLock::PatientTableLock(TextView data_source) {
-  PrepareTestOdbc();
-  connection_ = std::make_unique<odbc::Connection>(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement(*connection_).ExecDirect(u"BEGIN");
-  odbc::Statement(*connection_).ExecDirect(u"LOCK TABLE tavik IN ACCESS EXCLUSIVE MODE");
+std::shared_ptr<odbc::Connection> LockPatientTable(TextView data_source) {
+  auto connection = Connect(data_source);
+  odbc::Statement(*connection).ExecDirect(u"BEGIN");
+  odbc::Statement(*connection).ExecDirect(u"LOCK TABLE tavik IN ACCESS EXCLUSIVE MODE");
+  // Rolled back before it goes: a connection left in a transaction keeps the lock.
+  return std::shared_ptr<odbc::Connection>(connection.release(), [](odbc::Connection* held) {
+    try {
+      odbc::Statement(*held).ExecDirect(u"ROLLBACK");
+    } catch (const DatabaseError&) {
+      // the connection is gone: so is its lock
+    }
+    delete held;
+  });
 }
 
-PatientTableLock::~PatientTableLock() {
-  try {
-    odbc::Statement(*connection_).ExecDirect(u"ROLLBACK");
-  } catch (const DatabaseError&) {
-    // the connection is gone: so is its lock
-  }
-}
+void ExecSql(TextView data_source, TextView sql) { odbc::Statement(*Connect(data_source)).ExecDirect(sql); }
 
-void ExecSql(TextView data_source, TextView sql) {
-  PrepareTestOdbc();
-  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement(connection).ExecDirect(sql);
-}
-
-void ResetPatientTable(TextView data_source) {
-  PrepareTestOdbc();
-  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  ResetPatientTable(connection);
-}
+void ResetPatientTable(TextView data_source) { ResetPatientTable(*Connect(data_source)); }
 
 void ResetPatientTable(odbc::Connection& connection) {
   try {
@@ -265,9 +254,8 @@ void ResetPatientTable(odbc::Connection& connection) {
 }
 
 std::vector<std::string> PatientRows(TextView data_source) {
-  PrepareTestOdbc();
-  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement statement(connection);
+  const auto connection = Connect(data_source);
+  odbc::Statement statement(*connection);
   statement.ExecDirect(u"SELECT KrNo, KrName, PKana, PBDate, PSex, PZip, PAddr, PTel, PFax, PInf1, Memo FROM tavik");
   std::vector<std::string> rows;
   while (statement.Fetch()) {

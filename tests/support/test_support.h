@@ -16,11 +16,8 @@
 
 #include "common/paths.h"
 #include "common/text.h"
+#include "patientdb/odbc.h"
 #include "settings/settings_store.h"
-
-namespace tavik::odbc {
-class Connection;
-}  // namespace tavik::odbc
 
 namespace tavik::test {
 
@@ -110,7 +107,7 @@ class SilentServer {
   std::intptr_t socket_ = -1;
 };
 
-void PrepareTestOdbc();  // once a process
+void PrepareTestOdbc();  // once a process, before any connection
 void ExecSql(TextView data_source, TextView sql);
 
 // Creates `tavik` anew with the program's columns and Memo, which the
@@ -118,17 +115,8 @@ void ExecSql(TextView data_source, TextView sql);
 // index: SQLite checks a CREATE against the layout that connection read.
 void ResetPatientTable(TextView data_source);
 void ResetPatientTable(odbc::Connection& connection);
-// Holds `tavik` locked (PostgreSQL) in a transaction rolled back at the end.
-class PatientTableLock {
- public:
-  explicit PatientTableLock(TextView data_source);
-  ~PatientTableLock();
-  PatientTableLock(const PatientTableLock&) = delete;
-  PatientTableLock& operator=(const PatientTableLock&) = delete;
-
- private:
-  std::unique_ptr<odbc::Connection> connection_;
-};
+// Holds `tavik` locked (PostgreSQL) in a transaction while the connection lasts.
+std::shared_ptr<odbc::Connection> LockPatientTable(TextView data_source);
 // Its rows as "KrNo|KrName|...|PInf1|Memo", NULL as "<null>", sorted.
 std::vector<std::string> PatientRows(TextView data_source);
 
