@@ -31,11 +31,8 @@
 #endif
 
 #if defined(__SANITIZE_ADDRESS__)
-// unixODBC 2.3.11 opens iconv converters on every connection to an ANSI
-// driver and never closes them: a leak of the test platform's driver
-// manager, not of the program (on Windows odbc32 serves the program).
-// libodbc has no frame pointers, hence the full unwind on malloc. Here
-// rather than in a main: the benchmarks that reach ODBC link this too.
+// unixODBC 2.3.11 leaks an iconv converter per connection to an ANSI driver
+// (the test platform's, not the program's); libodbc has no frame pointers.
 extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 extern "C" const char* __lsan_default_suppressions() { return "leak:libodbc.so\n"; }
 extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
@@ -89,18 +86,13 @@ bool WaitUntil(const char* what, const std::function<bool()>& done) {
   return false;
 }
 
-TempDir::TempDir() {
-  std::random_device random;
-  fs::path candidate;
-  do {
-    candidate = fs::temp_directory_path() / ("tavik-" + std::to_string(random()));
-  } while (!fs::create_directory(candidate));
-  path_ = candidate.u16string();
+TempDir::TempDir()
+    : path_((fs::temp_directory_path() / ("tavik-" + std::to_string(std::random_device()()))).u16string()) {
+  fs::create_directory(Native(path_));
 }
 
 TempDir::~TempDir() {
-  std::error_code ignored;
-  // Read-only files and folders do not stop the clean-up.
+  std::error_code ignored;  // read-only files do not stop the clean-up
   for (const auto& entry : fs::recursive_directory_iterator(Native(path_), ignored)) {
     fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
@@ -176,14 +168,12 @@ std::optional<Text> MemorySettingsStore::Stored(TextView application, TextView k
 }
 
 void PrepareTestOdbc() {
-  static const bool prepared = [] {
+  [[maybe_unused]] static const bool prepared = [] {
 #ifndef _WIN32
-    // unixODBC converts wide text for the ANSI-only SQLite3 driver through
-    // LC_CTYPE's codeset: UTF-8 keeps Japanese text (Wine's locale does so).
+    // unixODBC converts wide text for the ANSI SQLite3 driver through LC_CTYPE.
     if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "");
 #endif
-    // unixODBC 2.3.11 cuts each UTF-16 unit of a process's first connection
-    // to an ANSI driver to its low byte; later ones convert properly.
+    // unixODBC 2.3.11 cuts the text of the first connection to its low bytes.
     try {
       Connect(kSqliteSource);
     } catch (const DatabaseError&) {
@@ -191,7 +181,6 @@ void PrepareTestOdbc() {
     }
     return true;
   }();
-  (void)prepared;
 }
 
 SilentServer::SilentServer() {

@@ -1,6 +1,4 @@
-// What the test programs share: text helpers, temporary folders and files,
-// waiting for a condition, an in-memory settings store, and the patient
-// table behind the test data sources.
+// What the test programs share: text, waits, files, settings, the patient table.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,8 +47,6 @@ class TempDir {
  public:
   TempDir();
   ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   const Text& path() const { return path_; }
   Text operator/(TextView name) const { return JoinPath(path_, name); }
 
@@ -58,8 +54,7 @@ class TempDir {
   Text path_;
 };
 
-// Paths joined with "\" as the program joins them. Hidden as the platform
-// marks it (a hidden name starts with "." on POSIX).
+// Paths joined with "\" as the program joins them; hidden on POSIX: a leading ".".
 void MakeFolder(const Text& path);
 void WriteFile(const Text& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const Text& path);
@@ -89,19 +84,15 @@ class MemorySettingsStore final : public SettingsStore {
 
 // The data sources tools/odbc-test-env.sh defines.
 inline constexpr TextView kSqliteSource = u"FileMaker5";
-inline constexpr TextView kSqliteNoFileSource = u"FileMaker5NoFile";    // its file missing
 inline constexpr TextView kSqliteNoTableSource = u"FileMaker5NoTable";  // without the table
 inline constexpr TextView kPostgresSource = u"FileMaker5PG";            // on loopback
 inline constexpr TextView kSilentSource = u"FileMaker5Silent";          // a SilentServer's port
 
-// A server on TAVIK_SILENT_PORT that never answers (nothing is accepted);
-// throws when it cannot listen.
+// A server on TAVIK_SILENT_PORT that accepts nothing; throws if it cannot listen.
 class SilentServer {
  public:
   SilentServer();
   ~SilentServer();
-  SilentServer(const SilentServer&) = delete;
-  SilentServer& operator=(const SilentServer&) = delete;
 
  private:
   std::intptr_t socket_ = -1;
@@ -111,8 +102,7 @@ void PrepareTestOdbc();  // once a process, before any connection
 void ExecSql(TextView data_source, TextView sql);
 
 // Creates `tavik` anew with the program's columns and Memo, which the
-// program never touches. The caller's connection for one that adds an
-// index: SQLite checks a CREATE against the layout that connection read.
+// program never touches (over the caller's connection for one adding an index).
 void ResetPatientTable(TextView data_source);
 void ResetPatientTable(odbc::Connection& connection);
 // Holds `tavik` locked (PostgreSQL) in a transaction while the connection lasts.
