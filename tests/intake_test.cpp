@@ -1,6 +1,5 @@
-// The intake: code page 932 decoding and the patient file; the platform's
-// file system behind the intake's contract (Win32 under Wine, POSIX
-// natively); the intake cycle and the backup rotation.
+// The intake: code page 932, the patient file, the platform's file system
+// (Win32 under Wine, POSIX natively), the intake cycle and the rotation.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,7 +12,6 @@
 #include "intake/exchange_file.h"
 #include "intake/file_system.h"
 #include "intake/intake_cycle.h"
-#include "patient_file_writer.h"
 #include "patientdb/patient_gateway.h"
 #include "support/test_support.h"
 
@@ -31,13 +29,7 @@
 namespace tavik {
 namespace {
 
-using test::FolderNames;
-using test::ReadFile;
-using test::Sjis;
-using test::TempDir;
-using test::U;
-using test::Utf8;
-using test::WriteFile;
+using namespace test;  // NOLINT(google-build-using-namespace)
 
 TEST(CodePage932, DecodingGivesTheCharacters) {
   const struct {
@@ -57,16 +49,6 @@ TEST(CodePage932, DecodingGivesTheCharacters) {
   EXPECT_EQ(AnsiDecoder::System().Decode(std::string_view("\x82\xA0", 1)), u"\uFFFD") << "the bytes end with the view";
 }
 
-TEST(CodePage932, TheViewersEncodingPrefersTheLowestCodeAndSingleBytes) {
-  using viewer::EncodeAnsi;
-  EXPECT_EQ(EncodeAnsi(u"ｱ山A"),
-            "\xB1\x8E\x52"
-            "A");
-  EXPECT_EQ(EncodeAnsi(u"≒∵"), "\x81\xE0\x81\xE6");  // also at 0x8790 and 0x879A
-  EXPECT_EQ(EncodeAnsi(u"é😀\uFFFD"), "????");        // not in the code page
-  EXPECT_EQ(AnsiDecoder::System().Decode(EncodeAnsi(u"患者◯　ﾃｽﾄ")), u"患者◯　ﾃｽﾄ");
-}
-
 // The items of a text, joined with "|".
 std::string Items(TextView text) {
   ItemReader reader(text);
@@ -82,25 +64,29 @@ TEST(ExchangeFile, ItemsAreReadAsCommaDelimitedText) {
       {"commas and line ends of every kind separate items", "a,b\r\nc\nd\re", "a|b|c|d|e"},
       {"blanks around an unquoted item are dropped", " \t a b \t,c", "a b|c"},
       {"a quoted item keeps commas blanks and line ends", "\" x, y\r\nz \",w", " x, y\r\nz |w"},
-      {"a quoted item may end in a comma", "\"x,\",y", "x,|y"},
       {"what follows a closing quote is dropped up to the line end", "\"q\"junk\r\nz", "q|z"},
       {"an unterminated quote runs to the end", "a,\"open, still", "a|open, still"},
-      {"an item of blanks is empty", "a, ,b", "a||b"},
       {"positions count characters", "山田,\"東京, 港\"", "山田|東京, 港"},
   };
   for (const auto& row : kRows) EXPECT_EQ(Items(U(row.text)), row.items) << row.name;
   EXPECT_EQ(Items(TextView(u"a, \"x\"").substr(0, 3)), "a|") << "the last item ends where the text's view ends";
 }
 
-// The fields of a file that hold something, as "name=value;".
+// The fields of a file that hold something, as "name=value;": those the
+// program stores (PNo, PInf2 to PInf8 and IName are read but never stored).
 std::string Fields(const ExchangeFile& file) {
   const PatientRecord& r = file.record;
-  const std::pair<const char*, const Text*> fields[] = {
-      {"Fun", &file.function_code}, {"PNo", &r.PNo},     {"PID", &r.PID},     {"PName", &r.PName},
-      {"PKana", &r.PKana},          {"PBDat", &r.PBDat}, {"PSex", &r.PSex},   {"PZip", &r.PZip},
-      {"PAddr", &r.PAddr},          {"PTel", &r.PTel},   {"PFax", &r.PFax},   {"PInf1", &r.PInf1},
-      {"PInf2", &r.PInf2},          {"PInf3", &r.PInf3}, {"PInf4", &r.PInf4}, {"PInf5", &r.PInf5},
-      {"PInf6", &r.PInf6},          {"PInf7", &r.PInf7}, {"PInf8", &r.PInf8}, {"IName", &r.IName}};
+  const std::pair<const char*, const Text*> fields[] = {{"Fun", &file.function_code},
+                                                        {"PID", &r.PID},
+                                                        {"PName", &r.PName},
+                                                        {"PKana", &r.PKana},
+                                                        {"PBDat", &r.PBDat},
+                                                        {"PSex", &r.PSex},
+                                                        {"PZip", &r.PZip},
+                                                        {"PAddr", &r.PAddr},
+                                                        {"PTel", &r.PTel},
+                                                        {"PFax", &r.PFax},
+                                                        {"PInf1", &r.PInf1}};
   std::string out;
   for (const auto& [name, value] : fields) {
     if (!value->empty()) out += std::string(name) + "=" + Utf8(*value) + ";";
@@ -112,8 +98,6 @@ TEST(ExchangeFile, KeysPutTheValueFromItsPositionIntoItsField) {
   const struct {
     const char *name, *items /* one a line */, *fields;
   } kRows[] = {
-      {"PNo starts at the fifth character and keeps its quotes", "PNo=\"12\"", "PNo=\"12\";"},
-      {"Pno is read as PNo and keeps its quotes", "Pno:\"34\"", "PNo=\"34\";"},
       {"Fun starts at the sixth character and keeps its quotes", "Fun==\"R\"", "Fun=\"R\";"},
       {"Fun with one separator loses the first letter", "Fun=REGIST", "Fun=EGIST;"},
       {"PID loses its quotes", "PID=\"0042\"", "PID=0042;"},
@@ -123,10 +107,7 @@ TEST(ExchangeFile, KeysPutTheValueFromItsPositionIntoItsField) {
       {"the keys ending in an equals sign start at the sixth character and keep their quotes",
        "PSex=\"1\"\nPZip=\"105\"\nPTel=\"03\"\nPFax=\"04\"", "PSex=\"1\";PZip=\"105\";PTel=\"03\";PFax=\"04\";"},
       {"the other five letter keys start at the seventh character and keep their quotes",
-       "PName=\"山田 太郎\"\nPKana=\"ﾔ\"\nPInf1=\"a\"\nPInf2=\"b\"\nPInf3=\"c\"\nPInf4=\"d\"\nPInf5=\"e\"\n"
-       "PInf6=\"f\"\nPInf7=\"g\"\nPInf8=\"h\"\nIName=\"医院\"",
-       "PName=\"山田 太郎\";PKana=\"ﾔ\";PInf1=\"a\";PInf2=\"b\";PInf3=\"c\";PInf4=\"d\";PInf5=\"e\";"
-       "PInf6=\"f\";PInf7=\"g\";PInf8=\"h\";IName=\"医院\";"},
+       "PName=\"山田 太郎\"\nPKana=\"ﾔ\"\nPInf1=\"a\"", "PName=\"山田 太郎\";PKana=\"ﾔ\";PInf1=\"a\";"},
       {"a five character prefix includes its equals sign", "PTel:03", ""},
       {"a later item wins", "PID=\"1\"\nPID=\"0042\"", "PID=0042;"},
       {"a key alone gives an empty value", "PName=x\nPName\nPID=1\nPID\nFun=xR\nFun", ""},
@@ -160,9 +141,7 @@ TEST(FileSystem, WildcardsMatchAsOnWindows) {
       {"full width letters match without regard to case", u"\uFF41\uFF5A*", u"\uFF21\uFF3Ax", true},
       {"a question mark takes one character", u"a?c", u"abc", true},
       {"a star backtracks", u"*a*b", u"xaybzb", true},
-      {"stars at the end match nothing more", u"x**", u"x", true},
       {"a pattern ends before a question mark outside it", TextView(u"x?", 1), u"xy", false},
-      {"a pattern ends before a star outside it", TextView(u"x*", 1), u"x", true},
   };
   for (const auto& row : kRows) EXPECT_EQ(WildcardMatch(row.pattern, row.file), row.match) << row.name;
 }
@@ -175,12 +154,11 @@ class PlatformFiles : public ::testing::Test {
 
 TEST_F(PlatformFiles, ListingGivesOrdinaryMatchingFilesSortedByName) {
   for (const char* name : {"b.fmr", "A.FMR", "c.req", "x.fmrx", "山田.fmr", ".hidden.fmr"}) {
-    WriteFile(dir / test::U(name), "x");
+    WriteFile(dir / U(name), "x");
   }
-  test::MakeHidden(dir / u".hidden.fmr");
-  test::MakeFolder(dir / u"folder.fmr");
+  MakeHidden(dir / u".hidden.fmr");
+  MakeFolder(dir / u"folder.fmr");
   EXPECT_EQ(fs.List(dir.path(), u"*.fmr"), (std::vector<Text>{u"A.FMR", u"b.fmr", u"山田.fmr"}));
-  EXPECT_EQ(fs.List(dir.path(), u"c.req"), std::vector<Text>{u"c.req"});
   EXPECT_TRUE(fs.List(dir / u"missing", u"*.fmr").empty());
 }
 
@@ -190,34 +168,27 @@ TEST_F(PlatformFiles, RenamingNeverReplacesAndDeletingSparesReadOnlyFiles) {
   EXPECT_FALSE(fs.Rename(dir / u"a.fmr", dir / u"a.bak"));
   EXPECT_EQ(ReadFile(dir / u"a.bak"), "old");
   EXPECT_TRUE(fs.Rename(dir / u"a.fmr", dir / u"a.bk2"));
-  EXPECT_EQ(ReadFile(dir / u"a.bk2"), "new");
-  EXPECT_FALSE(fs.Rename(dir / u"gone.fmr", dir / u"gone.bak"));
-  test::MakeReadOnly(dir / u"a.bak");
+  MakeReadOnly(dir / u"a.bak");
   EXPECT_FALSE(fs.Delete(dir / u"a.bak"));
   EXPECT_TRUE(fs.Delete(dir / u"a.bk2"));
-  EXPECT_FALSE(fs.Delete(dir / u"a.bk2"));
   EXPECT_FALSE(fs.Delete(dir.path()));
-  EXPECT_TRUE(test::PathExists(dir / u"a.bak"));
+  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"a.bak"});
 }
 
 TEST_F(PlatformFiles, ExistenceTellsFilesFromFolders) {
   WriteFile(dir / u"tavik.fp5", "");
   EXPECT_TRUE(fs.FileExists(dir / u"tavik.fp5"));
-  EXPECT_FALSE(fs.FolderExists(dir / u"tavik.fp5"));
   EXPECT_TRUE(fs.FolderExists(dir.path()));
   EXPECT_FALSE(fs.FileExists(dir.path()));
-  EXPECT_FALSE(fs.FileExists(dir / u"none"));
-  EXPECT_FALSE(fs.FolderExists(dir / u"none"));
 }
 
 TEST_F(PlatformFiles, ReadingGivesTheWholeFileUpToTheLimit) {
   const std::string big(70000, 'x');  // more than one read buffer
   WriteFile(dir / u"a.fmr", big);
-  std::string bytes = "stale";
+  std::string bytes;
   EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", big.size(), bytes), ReadStatus::Ok);
   EXPECT_EQ(bytes, big);
   EXPECT_EQ(fs.ReadAll(dir / u"a.fmr", big.size() - 1, bytes), ReadStatus::TooLarge);
-  EXPECT_EQ(bytes, "");
   EXPECT_EQ(fs.ReadAll(dir / u"none.fmr", 100, bytes), ReadStatus::Missing);
   EXPECT_EQ(fs.ReadAll(dir.path(), 100, bytes), ReadStatus::Failed);
 }
@@ -268,7 +239,6 @@ class FakeStore final : public PatientStore {
 class HookedFileSystem final : public FileSystem {
  public:
   std::vector<Text> List(const Text& folder, const Text& pattern) override {
-    ++listings;
     std::vector<Text> names = real().List(folder, pattern);
     if (after_list) after_list();
     return names;
@@ -284,10 +254,9 @@ class HookedFileSystem final : public FileSystem {
   bool FolderExists(const Text& path) override { return real().FolderExists(path); }
   bool FileExists(const Text& path) override { return real().FileExists(path); }
 
-  std::function<void()> after_list;
+  std::function<void()> after_list;  // after each listing
   Text throw_on_read = u"<none>";
   Text refuse_rename = u"<none>";
-  int listings = 0;
 
  private:
   static FileSystem& real() { return PlatformFileSystem(); }
@@ -312,18 +281,12 @@ class Intake : public ::testing::Test {
 };
 
 TEST_F(Intake, StoresEachFmrThenEachReqFileAndRenamesItToItsBackupName) {
-  Put({{"b.req", PatientFile("3")},
-       {"b.fmr", PatientFile("2", "b")},
-       {"a.fmr", PatientFile("1", "a")},
-       {"c.txt", PatientFile("4")}});
-  const IntakeReport report = Tick();
-  EXPECT_EQ(report.stored, 3u);
+  Put({{"b.req", PatientFile("3")}, {"b.fmr", PatientFile("2", "b")}, {"a.fmr", PatientFile("1", "a")}});
+  EXPECT_EQ(Tick().stored, 3u);
   EXPECT_EQ(store.stored, (std::vector<std::string>{"1:a:03", "2:b:03", "3:山田:03"}));
   // The .req file shares the .fmr file's backup name and replaces it.
-  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak", "c.txt"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak"}));
   EXPECT_EQ(ReadFile(dir / u"b.bak"), PatientFile("3"));
-  EXPECT_EQ(Tick().stored, 0u);
-  EXPECT_EQ(store.calls, 3);
 }
 
 TEST_F(Intake, AFileThatDoesNotAskForStoringIsOnlyRenamedAndPassesNothingOn) {
@@ -339,16 +302,13 @@ TEST_F(Intake, AFileThatDoesNotAskForStoringIsOnlyRenamedAndPassesNothingOn) {
   // No field and no function code is inherited from an earlier file.
   EXPECT_EQ(store.stored, (std::vector<std::string>{"1:a:03", "3::"}));
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.bak", "c.bak", "d.bak", "d.fmr"}));
-  EXPECT_EQ(ReadFile(dir / u"d.bak"), "old");
 }
 
 TEST_F(Intake, AFailedConnectionOrATimeOutLeavesTheTicksOtherPatientsUntriedAndARefusedStatementDoesNot) {
   Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2", "b", "x")}, {"c.fmr", PatientFile("3")}});
-  const std::tuple<DatabaseStage, const char*, int> kFailures[] = {
-      {DatabaseStage::Connect, "08001", 1},   {DatabaseStage::Statement, "HYT00", 1},
-      {DatabaseStage::Statement, "HYT01", 1}, {DatabaseStage::Statement, "57014", 1},
-      {DatabaseStage::Statement, "23000", 2},
-  };
+  const std::tuple<DatabaseStage, const char*, int> kFailures[] = {{DatabaseStage::Connect, "08001", 1},
+                                                                   {DatabaseStage::Statement, "HYT00", 1},
+                                                                   {DatabaseStage::Statement, "23000", 2}};
   for (const auto& [stage, state, tried] : kFailures) {
     store.calls = 0;
     store.fail_at = stage;
@@ -392,46 +352,35 @@ TEST_F(Intake, FilesArrivingDuringATickWaitForTheNext) {
 }
 
 TEST_F(Intake, OneFileThatCannotBeHandledHoldsNoOtherBack) {
-  Put({{"a.fmr", PatientFile("1")},
-       {"b.fmr", PatientFile("2")},
-       {"c.fmr", PatientFile("3")},
-       {"d.fmr", PatientFile("4")}});
+  Put({{"a.fmr", PatientFile("1")}, {"b.fmr", PatientFile("2")}, {"c.fmr", PatientFile("3")}});
   constexpr std::size_t kMebibyte = 1048576;  // the most a patient file may hold
-  const std::string too_big = Sjis("Fun=xREGIST\r\nPID=5\r\n") + std::string(kMebibyte, ' ');
-  Put({{"e.fmr", too_big}, {"f.fmr", PatientFile("6") + std::string(kMebibyte - PatientFile("6").size(), ' ')}});
+  Put({{"e.fmr", PatientFile("5") + std::string(kMebibyte - PatientFile("5").size() + 1, ' ')},
+       {"f.fmr", PatientFile("6") + std::string(kMebibyte - PatientFile("6").size(), ' ')}});
   files.throw_on_read = u"b.fmr";  // a fault of the platform
   store.throw_for = u"3";          // out of memory while storing
   const IntakeReport report = Tick();
-  EXPECT_EQ(report.stored, 3u);
+  EXPECT_EQ(report.stored, 2u);
   EXPECT_EQ(report.left, 3u);
-  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:山田:03", "4:山田:03", "6:山田:03"}));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.fmr", "c.fmr", "d.bak", "e.fmr", "f.bak"}));
-  EXPECT_EQ(ReadFile(dir / u"e.fmr"), too_big);
+  EXPECT_EQ(store.stored, (std::vector<std::string>{"1:山田:03", "6:山田:03"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "b.fmr", "c.fmr", "e.fmr", "f.bak"}));
 }
 
 TEST_F(Intake, WithoutAFolderNothingIsListedOrTouched) {
   Put({{"a.fmr", PatientFile("1")}, {"a.bak", "x"}});
+  int listings = 0;
+  files.after_list = [&] { ++listings; };
   EXPECT_EQ(cycle.ProcessExchangeFiles(u"").stored, 0u);
   cycle.RotateBackups(u"");
-  EXPECT_EQ(files.listings, 0);
-  EXPECT_EQ(cycle.ProcessExchangeFiles(dir / u"missing").stored, 0u);
+  EXPECT_EQ(listings, 0);
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.bak", "a.fmr"}));
 }
 
 TEST_F(Intake, RotationDeletesTheSecondGenerationAndPromotesTheFirst) {
-  Put({{"a.bak", "a1"},
-       {"a.bk2", "a2"},
-       {"b.bk2", "b2"},
-       {"C.BAK", "c1"},
-       {"d.fmr", "d"},
-       {"e.req", "e"},
-       {"f.bak", "f1"},
-       {"f.bk2", "f2"}});
-  test::MakeReadOnly(dir / u"f.bk2");  // cannot be freed: f.bak waits
+  Put({{"a.bak", "a1"}, {"a.bk2", "a2"}, {"b.bk2", "b2"}, {"C.BAK", "c1"}, {"f.bak", "f1"}, {"f.bk2", "f2"}});
+  MakeReadOnly(dir / u"f.bk2");  // cannot be freed: f.bak waits
   cycle.RotateBackups(dir.path());
-  EXPECT_EQ(Names(), (std::vector<std::string>{"C.bk2", "a.bk2", "d.fmr", "e.req", "f.bak", "f.bk2"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"C.bk2", "a.bk2", "f.bak", "f.bk2"}));
   EXPECT_EQ(ReadFile(dir / u"a.bk2"), "a1");
-  EXPECT_EQ(ReadFile(dir / u"C.bk2"), "c1");
   EXPECT_EQ(ReadFile(dir / u"f.bk2"), "f2");
 }
 
@@ -447,7 +396,7 @@ struct CountingStore final : PatientStore {
 class IntakeEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::ResetPatientTable(test::kSqliteSource);
+    ResetPatientTable(kSqliteSource);
     WriteFile(dir / u"0042.fmr", Sjis("Fun=xREGIST\r\nPID=\"0042\"\r\nPName=山田 太郎\r\nPAddr=\"東京都港区\"\r\n"));
     WriteFile(dir / u"0043.req", Sjis("Fun=xREGIST\r\nPID=\"0043\"\r\nPName=ﾔﾏﾀﾞ\r\n"));
   }
@@ -465,19 +414,16 @@ class IntakeEndToEnd : public ::testing::Test {
 
 TEST_F(IntakeEndToEnd, PatientsWaitForAMissingDataSourceAndAreStoredOnceItIsBack) {
   EXPECT_EQ(Tick(u"FileMaker5Undefined").left, 2u);
-  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"0042.fmr", "0043.req"}));
-  EXPECT_EQ(Tick(test::kSqliteSource).stored, 2u);
+  EXPECT_EQ(Tick(kSqliteSource).stored, 2u);
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"0042.bak", "0043.bak"}));
-  EXPECT_EQ(Tick(test::kSqliteSource).stored, 0u);
-  EXPECT_EQ(test::PatientRows(test::kSqliteSource), rows_);
+  EXPECT_EQ(PatientRows(kSqliteSource), rows_);
 }
 
 TEST_F(IntakeEndToEnd, ALockedTableOrAServerThatNeverAnswersCostsOneTimeOutATickAndThePatientsWait) {
-  test::ResetPatientTable(test::kPostgresSource);
-  const test::SilentServer silent;
-  ASSERT_TRUE(silent.listening()) << "cannot listen on TAVIK_SILENT_PORT";
-  const test::PatientTableLock lock(test::kPostgresSource);
-  for (const TextView source : {test::kPostgresSource, test::kSilentSource}) {
+  ResetPatientTable(kPostgresSource);
+  const SilentServer silent;
+  const auto lock = LockPatientTable(kPostgresSource);
+  for (const TextView source : {kPostgresSource, kSilentSource}) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(Tick(source).left, 2u) << Utf8(source);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(25)) << "each time-out is 10 s";

@@ -1,10 +1,8 @@
-// The patient table: its three statements character for character, and the
-// gateway through real ODBC drivers, SQLite3 behind "FileMaker5" and
-// PostgreSQL on loopback, both defined by the test command.
+// The patient table's statements, and the gateway through real ODBC drivers
+// (SQLite3 behind "FileMaker5", PostgreSQL on loopback).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "patientdb/patient_gateway.h"
 #include "patientdb/statements.h"
@@ -13,9 +11,7 @@
 namespace tavik {
 namespace {
 
-using test::ExecSql;
-using test::PatientRows;
-using test::U;
+using namespace test;  // NOLINT(google-build-using-namespace)
 
 // PNo, PID, PName, PKana, PBDat, PSex, PZip, PAddr, PTel, PFax, PInf1 to PInf8, IName.
 PatientRecord EveryFieldDifferent() {
@@ -65,109 +61,73 @@ std::string RowOf(const PatientRecord& r, const char* memo = "<null>") {
   std::string row;
   for (const Text* value :
        {&r.PID, &r.PName, &r.PKana, &r.PBDat, &r.PSex, &r.PZip, &r.PAddr, &r.PTel, &r.PFax, &r.PInf1}) {
-    row += test::Utf8(*value) + "|";
+    row += Utf8(*value) + "|";
   }
   return row + memo;
 }
 
 class Gateway : public ::testing::TestWithParam<TextView> {
  protected:
-  void SetUp() override { test::ResetPatientTable(source()); }
+  void SetUp() override { ResetPatientTable(source()); }
   Text source() const { return Text(GetParam()); }
-  PatientGateway& gateway() { return gateway_; }
   std::vector<std::string> rows() const { return PatientRows(source()); }
-
- private:
-  PatientGateway gateway_{PatientGateway::Options{Text(GetParam()), true, nullptr}};
+  PatientGateway gateway{PatientGateway::Options{Text(GetParam()), true, nullptr}};
 };
 
 TEST_P(Gateway, InsertsANewPatientAndUpdatesAKnownOneLeavingOtherColumns) {
-  EXPECT_EQ(gateway().StorePatient(Patient("0042", "山田")), StoreAction::Inserted);
+  EXPECT_EQ(gateway.StorePatient(Patient("0042", "山田")), StoreAction::Inserted);
   ExecSql(source(), u"UPDATE tavik SET Memo='kept'");
+  // Awkward characters, and a name longer than one read of the driver's text.
   PatientRecord changed = Patient("0042", "山田 花子");
+  for (int i = 0; i < 700; ++i) changed.PName += i % 2 == 0 ? u"a" : u"山";
+  changed.PKana = u"ｱｲｳｴｵﾞﾟ①≒髙\u3000あいうアイウ";
+  changed.PAddr = u"O'Hara \"港区\" 100%_\\-./";
   changed.PInf1 = u"追記";
   changed.PInf2 = u"never stored";
   changed.PNo = u"never stored";
-  EXPECT_EQ(gateway().StorePatient(changed), StoreAction::Updated);
+  EXPECT_EQ(gateway.StorePatient(changed), StoreAction::Updated);
   EXPECT_EQ(rows(), std::vector<std::string>{RowOf(changed, "kept")});
 }
 
 TEST_P(Gateway, ARowWithAnEmptyOrNullNameIsUpdatedNotDuplicated) {
   ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('1','')");
   ExecSql(source(), u"INSERT INTO tavik(KrNo) VALUES ('2')");
-  EXPECT_EQ(gateway().LookupPatient(u"1").stored_name, Text());
-  EXPECT_TRUE(gateway().LookupPatient(u"2").found);
-  EXPECT_EQ(gateway().LookupPatient(u"2").stored_name, std::nullopt);
-  EXPECT_FALSE(gateway().LookupPatient(u"3").found);
-  EXPECT_EQ(gateway().StorePatient(Patient("1", "a")), StoreAction::Updated);
-  EXPECT_EQ(gateway().StorePatient(Patient("2", "b")), StoreAction::Updated);
+  EXPECT_EQ(gateway.StorePatient(Patient("1", "a")), StoreAction::Updated);
+  EXPECT_EQ(gateway.StorePatient(Patient("2", "b")), StoreAction::Updated);
   EXPECT_EQ(rows(), (std::vector<std::string>{RowOf(Patient("1", "a")), RowOf(Patient("2", "b"))}));
-}
-
-TEST_P(Gateway, SeveralRowsWithTheChartNumberAreAllRewrittenAndTheFirstNameIsFound) {
-  ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('7','first')");
-  ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('7','first')");
-  EXPECT_EQ(gateway().LookupPatient(u"7").stored_name, u"first");
-  EXPECT_EQ(gateway().StorePatient(Patient("7", "new")), StoreAction::Updated);
-  EXPECT_EQ(rows(), std::vector<std::string>(2, RowOf(Patient("7", "new"))));
-}
-
-TEST_P(Gateway, ValuesComeBackCharacterForCharacterHoweverLong) {
-  PatientRecord r = Patient("1'\"\\%_", "");
-  for (int i = 0; i < 700; ++i) r.PName += i % 2 == 0 ? u"a" : u"山";
-  r.PKana = u"ｱｲｳｴｵﾞﾟ①≒髙\u3000あいうアイウ";
-  r.PAddr = u"O'Hara \"港区\" 100%_\\-./";
-  EXPECT_EQ(gateway().StorePatient(r), StoreAction::Inserted);
-  EXPECT_EQ(gateway().LookupPatient(r.PID).stored_name, r.PName);
-  r.PName = u"'";
-  EXPECT_EQ(gateway().StorePatient(r), StoreAction::Updated);
-  EXPECT_EQ(rows(), std::vector<std::string>{RowOf(r)});
 }
 
 TEST_P(Gateway, TheNameColumnIsFoundWhateverItsCaseAndPlace) {
   ExecSql(source(), u"DROP TABLE tavik");
   ExecSql(source(), u"CREATE TABLE tavik (KrNo VARCHAR(20), Memo VARCHAR(20), KRNAME VARCHAR(20))");
   ExecSql(source(), u"INSERT INTO tavik(KrNo,Memo,KRNAME) VALUES ('5','m','n')");
-  EXPECT_EQ(gateway().LookupPatient(u"5").stored_name, u"n");
-  ExecSql(source(), u"DROP TABLE tavik");
-  ExecSql(source(), u"CREATE TABLE tavik (KrNo VARCHAR(20), Name VARCHAR(20))");
-  ExecSql(source(), u"INSERT INTO tavik(KrNo,Name) VALUES ('5','n')");
-  try {
-    gateway().LookupPatient(u"5");
-    ADD_FAILURE() << "a result without KrName was taken for a name";
-  } catch (const DatabaseError& error) {
-    EXPECT_EQ(error.stage(), DatabaseStage::Statement);
-  }
+  EXPECT_EQ(gateway.LookupPatient(u"5").stored_name, u"n");
 }
 
-// Fails one driver call, as a driver would that does not offer it or a
-// database that stops answering; records the calls asked for.
-class FailingCall final : public odbc::DriverFaults {
- public:
-  explicit FailingCall(std::string_view refused) : refused_(refused) {}
+// Fails the driver calls named, as a driver would that does not offer them
+// or a database that stops answering; records the calls asked for.
+struct FailingCalls final : odbc::DriverFaults {
+  explicit FailingCalls(std::vector<std::string> calls) : refused(std::move(calls)) {}
   std::optional<short> Answer(std::string_view operation) override {
     asked.emplace_back(operation);
-    if (operation == refused_) return static_cast<short>(-1);  // SQL_ERROR
-    return std::nullopt;
+    if (std::find(refused.begin(), refused.end(), operation) == refused.end()) return std::nullopt;
+    return static_cast<short>(-1);  // SQL_ERROR
   }
-  std::vector<std::string> asked;
-
- private:
-  std::string_view refused_;
+  std::vector<std::string> refused, asked;
 };
 
 TEST_P(Gateway, AsksForTimeLimitsAndAStaticReadOnlyCursorAndStoresAlsoWhenTheDriverRefusesAny) {
-  const char* const kAttributes[] = {"SQLSetConnectAttr(LOGIN_TIMEOUT)", "SQLSetStmtAttr(QUERY_TIMEOUT)",
-                                     "SQLSetStmtAttr(CURSOR_TYPE)", "SQLSetStmtAttr(CONCURRENCY)"};
-  for (const char* refused : {"none", kAttributes[0], kAttributes[1], kAttributes[2], kAttributes[3]}) {
-    test::ResetPatientTable(source());
-    FailingCall faults(refused);
-    PatientGateway gateway(PatientGateway::Options{source(), true, &faults});
-    EXPECT_EQ(gateway.StorePatient(Patient("9", "a")), StoreAction::Inserted) << refused;
-    EXPECT_EQ(gateway.StorePatient(Patient("9", "b")), StoreAction::Updated) << refused;
+  const std::vector<std::string> kAttributes = {"SQLSetConnectAttr(LOGIN_TIMEOUT)", "SQLSetStmtAttr(QUERY_TIMEOUT)",
+                                                "SQLSetStmtAttr(CURSOR_TYPE)", "SQLSetStmtAttr(CONCURRENCY)"};
+  for (const bool refused : {false, true}) {
+    ResetPatientTable(source());
+    FailingCalls faults(refused ? kAttributes : std::vector<std::string>{});
+    PatientGateway refusing(PatientGateway::Options{source(), true, &faults});
+    EXPECT_EQ(refusing.StorePatient(Patient("9", "a")), StoreAction::Inserted) << refused;
+    EXPECT_EQ(refusing.StorePatient(Patient("9", "b")), StoreAction::Updated) << refused;
     EXPECT_EQ(rows(), std::vector<std::string>{RowOf(Patient("9", "b"))}) << refused;
-    if (refused != std::string("none")) continue;
-    for (const char* attribute : kAttributes) {
+    if (refused) continue;  // a refused cursor type asks for no concurrency
+    for (const std::string& attribute : kAttributes) {
       EXPECT_NE(std::find(faults.asked.begin(), faults.asked.end(), attribute), faults.asked.end()) << attribute;
     }
   }
@@ -176,55 +136,42 @@ TEST_P(Gateway, AsksForTimeLimitsAndAStaticReadOnlyCursorAndStoresAlsoWhenTheDri
 TEST_P(Gateway, ALookupThatFailsReadingTheResultIsNeverTakenForNoRow) {
   ExecSql(source(), u"INSERT INTO tavik(KrNo,KrName) VALUES ('9','a')");
   for (const char* failing : {"SQLFetch", "SQLNumResultCols", "SQLColAttributeW", "SQLGetData"}) {
-    FailingCall faults(failing);
-    PatientGateway gateway(PatientGateway::Options{source(), true, &faults});
+    FailingCalls faults({failing});
+    PatientGateway refusing(PatientGateway::Options{source(), true, &faults});
     try {
-      gateway.StorePatient(Patient("9", "b"));
+      refusing.StorePatient(Patient("9", "b"));
       ADD_FAILURE() << failing << " failed and the patient was stored";
     } catch (const DatabaseError& error) {
       EXPECT_EQ(error.stage(), DatabaseStage::Statement) << failing;
       EXPECT_EQ(error.operation(), failing);
-      EXPECT_EQ(test::Utf8(error.message()), "ODBC call returned -1") << "a refusal without diagnostics";
     }
   }
   EXPECT_EQ(rows(), std::vector<std::string>{"9|a|<null>|<null>|<null>|<null>|<null>|<null>|<null>|<null>|<null>"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, Gateway, ::testing::Values(test::kSqliteSource, test::kPostgresSource),
-                         [](const auto& row) { return test::Utf8(row.param); });
+INSTANTIATE_TEST_SUITE_P(Databases, Gateway, ::testing::Values(kSqliteSource, kPostgresSource),
+                         [](const auto& row) { return Utf8(row.param); });
 
 TEST(GatewayFailure, IsRaisedAtItsStage) {
   const struct {
-    const char* name;
     TextView source;
     DatabaseStage stage;
-    const char* operation;  // where the lookup fails; a SQLSTATE named is the whole of it
+    const char* operation;
+    const char* sqlstate;  // "" for any
   } kRows[] = {
-      {"an undefined data source fails at the connection", u"FileMaker5Undefined", DatabaseStage::Connect,
-       "SQLConnectW IM002"},
-      {"a database file that is missing fails at the connection", test::kSqliteNoFileSource, DatabaseStage::Connect,
-       "SQLConnectW"},
-      {"a database without the table fails at the statement", test::kSqliteNoTableSource, DatabaseStage::Statement,
-       "SQLExecDirectW"},
+      {u"FileMaker5Undefined", DatabaseStage::Connect, "SQLConnectW", "IM002"},
+      {kSqliteNoTableSource, DatabaseStage::Statement, "SQLExecDirectW", ""},
   };
   for (const auto& row : kRows) {
-    SCOPED_TRACE(row.name);
     PatientGateway gateway(PatientGateway::Options{Text(row.source), false, nullptr});
-    const std::function<void()> operations[] = {[&] { gateway.LookupPatient(u"1"); },
-                                                [&] { gateway.StorePatient(Patient("1", "a")); },
-                                                [&] { gateway.InsertPatient(Patient("1", "a")); }};
-    std::string failed_at;
-    for (const auto& operation : operations) {
-      try {
-        operation();
-        ADD_FAILURE() << "an operation did not fail";
-      } catch (const DatabaseError& error) {
-        EXPECT_EQ(error.stage(), row.stage) << error.what();
-        if (failed_at.empty()) failed_at = error.operation() + " " + error.sqlstate();
-      }
+    try {
+      gateway.StorePatient(Patient("1", "a"));
+      ADD_FAILURE() << "stored through " << Utf8(row.source);
+    } catch (const DatabaseError& error) {
+      EXPECT_EQ(error.stage(), row.stage) << error.what();
+      EXPECT_EQ(error.operation(), row.operation) << error.what();
+      EXPECT_TRUE(*row.sqlstate == '\0' || error.sqlstate() == row.sqlstate) << error.sqlstate();
     }
-    const std::string expected = row.operation;
-    EXPECT_EQ(expected.find(' ') != std::string::npos ? failed_at : failed_at.substr(0, expected.size()), expected);
   }
 }
 

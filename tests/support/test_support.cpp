@@ -1,7 +1,6 @@
 #include "support/test_support.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -12,7 +11,6 @@
 #include <stdexcept>
 
 #include "patient_file_writer.h"
-#include "patientdb/odbc.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -33,11 +31,8 @@
 #endif
 
 #if defined(__SANITIZE_ADDRESS__)
-// unixODBC 2.3.11 opens iconv converters on every connection to an ANSI
-// driver and never closes them: a leak of the test platform's driver
-// manager, not of the program (on Windows odbc32 serves the program).
-// libodbc has no frame pointers, hence the full unwind on malloc. Here
-// rather than in a main: the benchmarks that reach ODBC link this too.
+// unixODBC 2.3.11 leaks an iconv converter per connection to an ANSI driver
+// (the test platform's, not the program's); libodbc has no frame pointers.
 extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 extern "C" const char* __lsan_default_suppressions() { return "leak:libodbc.so\n"; }
 extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
@@ -49,9 +44,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The test whose wait gave up, if any: its later waits give up at once.
-std::atomic<const ::testing::TestInfo*> gave_up_in{nullptr};
-
 // The program joins paths with "\"; the portable build takes "/" for it.
 fs::path Native(const Text& path) {
 #ifdef _WIN32
@@ -61,9 +53,9 @@ fs::path Native(const Text& path) {
 #endif
 }
 
-odbc::Environment& TestEnvironment() {
+std::unique_ptr<odbc::Connection> Connect(TextView data_source) {
   static odbc::Environment environment(false);
-  return environment;
+  return std::make_unique<odbc::Connection>(environment, data_source, u"", u"");
 }
 
 }  // namespace
@@ -89,30 +81,18 @@ bool WaitUpTo(double seconds, const std::function<bool()>& done) {
 }
 
 bool WaitUntil(const char* what, const std::function<bool()>& done) {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const bool gave_up_before = test != nullptr && gave_up_in.load() == test;
-  if (WaitUpTo(gave_up_before ? 0.0 : kWaitBoundSeconds, done)) return true;
-  if (gave_up_before) {
-    ADD_FAILURE() << "not waited for " << what << ": an earlier wait of this test gave up";
-  } else {
-    ADD_FAILURE() << "waited " << kWaitBoundSeconds << " s for " << what << " in vain";
-    gave_up_in = test;
-  }
+  if (WaitUpTo(kWaitBoundSeconds, done)) return true;
+  ADD_FAILURE() << "waited " << kWaitBoundSeconds << " s for " << what << " in vain";
   return false;
 }
 
-TempDir::TempDir() {
-  std::random_device random;
-  fs::path candidate;
-  do {
-    candidate = fs::temp_directory_path() / ("tavik-" + std::to_string(random()));
-  } while (!fs::create_directory(candidate));
-  path_ = candidate.u16string();
+TempDir::TempDir()
+    : path_((fs::temp_directory_path() / ("tavik-" + std::to_string(std::random_device()()))).u16string()) {
+  fs::create_directory(Native(path_));
 }
 
 TempDir::~TempDir() {
-  std::error_code ignored;
-  // Read-only files and folders do not stop the clean-up.
+  std::error_code ignored;  // read-only files do not stop the clean-up
   for (const auto& entry : fs::recursive_directory_iterator(Native(path_), ignored)) {
     fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
@@ -121,9 +101,7 @@ TempDir::~TempDir() {
 
 void MakeFolder(const Text& path) { fs::create_directory(Native(path)); }
 
-void MakeReadOnly(const Text& path) {
-  fs::permissions(Native(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-}
+void MakeReadOnly(const Text& path) { fs::permissions(Native(path), fs::perms::owner_read); }
 
 void MakeHidden([[maybe_unused]] const Text& path) {
 #ifdef _WIN32
@@ -167,11 +145,8 @@ void DeleteRegistryApplication(TextView application) {
 #endif
 
 Text MemorySettingsStore::Name(TextView application, TextView section, TextView key) {
-  Text name;
-  for (TextView part : {application, section, key}) {
-    for (const char16_t c : part) name.push_back(AsciiUpper(c));
-    name.push_back(u'\\');
-  }
+  Text name = Text(application) + u'\\' + Text(section) + u'\\' + Text(key);
+  for (char16_t& c : name) c = AsciiUpper(c);
   return name;
 }
 
@@ -189,48 +164,41 @@ bool MemorySettingsStore::WriteSetting(TextView application, TextView section, T
 
 std::optional<Text> MemorySettingsStore::Stored(TextView application, TextView key) const {
   const auto found = entries_.find(Name(application, kSettingsSection, key));
-  if (found == entries_.end()) return std::nullopt;
-  return found->second;
+  return found != entries_.end() ? std::optional<Text>(found->second) : std::nullopt;
 }
 
 void PrepareTestOdbc() {
-  static const bool prepared = [] {
+  [[maybe_unused]] static const bool prepared = [] {
 #ifndef _WIN32
-    // Debian's SQLite3 driver takes ANSI text only; unixODBC converts the
-    // wide text for it through the codeset of LC_CTYPE, which must be
-    // UTF-8 for Japanese text to survive. (Wine's Japanese locale does this
-    // for the Windows build.)
+    // unixODBC converts wide text for the ANSI SQLite3 driver through LC_CTYPE.
     if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "");
 #endif
-    // unixODBC 2.3.11 narrows the wide text of a process's first connection
-    // to an ANSI-only driver unit by unit (each UTF-16 unit cut to its low
-    // byte); later connections convert properly. One connection is opened
-    // and dropped first so that the tests' Japanese text arrives intact.
+    // unixODBC 2.3.11 cuts the text of the first connection to its low bytes.
     try {
-      odbc::Connection first(TestEnvironment(), kSqliteSource, u"", u"");
+      Connect(kSqliteSource);
     } catch (const DatabaseError&) {
       // Reported by the test that needs the data source.
     }
     return true;
   }();
-  (void)prepared;
 }
 
 SilentServer::SilentServer() {
 #ifdef _WIN32
   WSADATA data;
-  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+  WSAStartup(MAKEWORD(2, 2), &data);
 #endif
   const char* port = std::getenv("TAVIK_SILENT_PORT");
-  if (port == nullptr) return;
   const auto listener = socket(AF_INET, SOCK_STREAM, 0);
   socket_ = static_cast<std::intptr_t>(listener);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<unsigned short>(std::atoi(port)));
+  address.sin_port = htons(static_cast<unsigned short>(port != nullptr ? std::atoi(port) : 0));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  listening_ = socket_ != -1 && bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-               listen(listener, 8) == 0;
+  if (port == nullptr || bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener, 8) != 0) {
+    throw std::runtime_error("cannot listen on TAVIK_SILENT_PORT");
+  }
 }
 
 SilentServer::~SilentServer() {
@@ -242,33 +210,24 @@ SilentServer::~SilentServer() {
 #endif
 }
 
-PatientTableLock::PatientTableLock(TextView data_source) {
-  PrepareTestOdbc();
-  connection_ = std::make_unique<odbc::Connection>(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement(*connection_).ExecDirect(u"BEGIN");
-  odbc::Statement(*connection_).ExecDirect(u"LOCK TABLE tavik IN ACCESS EXCLUSIVE MODE");
+std::shared_ptr<odbc::Connection> LockPatientTable(TextView data_source) {
+  auto connection = Connect(data_source);
+  odbc::Statement(*connection).ExecDirect(u"BEGIN");
+  odbc::Statement(*connection).ExecDirect(u"LOCK TABLE tavik IN ACCESS EXCLUSIVE MODE");
+  // Rolled back before it goes: a connection left in a transaction keeps the lock.
+  return std::shared_ptr<odbc::Connection>(connection.release(), [](odbc::Connection* held) {
+    try {
+      odbc::Statement(*held).ExecDirect(u"ROLLBACK");
+    } catch (const DatabaseError&) {
+      // the connection is gone: so is its lock
+    }
+    delete held;
+  });
 }
 
-PatientTableLock::~PatientTableLock() {
-  try {
-    odbc::Statement(*connection_).ExecDirect(u"ROLLBACK");
-  } catch (const DatabaseError&) {
-    // the connection is gone: so is its lock
-  }
-}
+void ExecSql(TextView data_source, TextView sql) { odbc::Statement(*Connect(data_source)).ExecDirect(sql); }
 
-void ExecSql(TextView data_source, TextView sql) {
-  PrepareTestOdbc();
-  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement statement(connection);
-  statement.ExecDirect(sql);
-}
-
-void ResetPatientTable(TextView data_source) {
-  PrepareTestOdbc();
-  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  ResetPatientTable(connection);
-}
+void ResetPatientTable(TextView data_source) { ResetPatientTable(*Connect(data_source)); }
 
 void ResetPatientTable(odbc::Connection& connection) {
   try {
@@ -284,9 +243,8 @@ void ResetPatientTable(odbc::Connection& connection) {
 }
 
 std::vector<std::string> PatientRows(TextView data_source) {
-  PrepareTestOdbc();
-  odbc::Connection connection(TestEnvironment(), data_source, u"", u"");
-  odbc::Statement statement(connection);
+  const auto connection = Connect(data_source);
+  odbc::Statement statement(*connection);
   statement.ExecDirect(u"SELECT KrNo, KrName, PKana, PBDate, PSex, PZip, PAddr, PTel, PFax, PInf1, Memo FROM tavik");
   std::vector<std::string> rows;
   while (statement.Fetch()) {

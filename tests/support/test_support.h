@@ -1,10 +1,9 @@
-// What the test programs share: text helpers, temporary folders and files,
-// waiting for a condition, an in-memory settings store, and the patient
-// table behind the test data sources.
+// What the test programs share: text, waits, files, settings, the patient table.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -15,11 +14,8 @@
 
 #include "common/paths.h"
 #include "common/text.h"
+#include "patientdb/odbc.h"
 #include "settings/settings_store.h"
-
-namespace tavik::odbc {
-class Connection;
-}  // namespace tavik::odbc
 
 namespace tavik::test {
 
@@ -30,22 +26,18 @@ inline std::string Utf8(TextView text) { return ToUtf8(text); }
 template <typename Row>
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
   std::string name = info.param.name;
-  for (char& c : name) {
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) c = '_';
-  }
+  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   return name;
 }
 
 // The code page 932 bytes of a UTF-8 literal, as the viewer writes them.
 std::string Sjis(const char* utf8);
 
-// How long a wait holds out: far beyond what any awaited behaviour takes on
-// a loaded machine, so that it asserts no speed.
+// Far beyond what any awaited behaviour takes on a loaded machine.
 inline constexpr int kWaitBoundSeconds = 30;
 
-// Waits until `done` holds, the thread's messages dispatched meanwhile on
-// Windows. After kWaitBoundSeconds it fails the test, naming `what`, and
-// returns false; the test's later waits then fail at once.
+// Waits until `done` holds, dispatching the thread's messages on Windows;
+// after kWaitBoundSeconds fails the test, naming `what`, and returns false.
 bool WaitUntil(const char* what, const std::function<bool()>& done);
 // The same with a bound of `seconds` and no failure: for clean-up.
 bool WaitUpTo(double seconds, const std::function<bool()>& done);
@@ -55,8 +47,6 @@ class TempDir {
  public:
   TempDir();
   ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   const Text& path() const { return path_; }
   Text operator/(TextView name) const { return JoinPath(path_, name); }
 
@@ -64,8 +54,7 @@ class TempDir {
   Text path_;
 };
 
-// Paths joined with "\" as the program joins them. Read-only and hidden as
-// the platform marks them (a hidden name starts with "." on POSIX).
+// Paths joined with "\" as the program joins them; hidden on POSIX: a leading ".".
 void MakeFolder(const Text& path);
 void WriteFile(const Text& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const Text& path);
@@ -79,66 +68,45 @@ std::vector<std::string> FolderNames(const Text& folder);  // sorted
 void DeleteRegistryApplication(TextView application);
 #endif
 
-// Settings in memory, with the registry's contract: names compared without
-// regard to ASCII case, reads create nothing.
+// Settings in memory, names compared without regard to ASCII case.
 class MemorySettingsStore final : public SettingsStore {
  public:
   Text ReadSetting(TextView application, TextView section, TextView key, TextView default_value) override;
   bool WriteSetting(TextView application, TextView section, TextView key, TextView value) override;
   std::optional<Text> Stored(TextView application, TextView key) const;  // under "Settings"
-  bool fail_writes = false;                                              // WriteSetting fails and stores nothing
-  bool throw_writes = false;  // WriteSetting throws, as a store out of memory would
+  bool fail_writes = false;                                              // WriteSetting stores nothing and fails
+  bool throw_writes = false;                                             // WriteSetting throws, as out of memory
 
  private:
   static Text Name(TextView application, TextView section, TextView key);
   std::map<Text, Text> entries_;
 };
 
-// The data sources the test command defines (tools/odbc-test-env.sh); the
-// tests that need them fail without.
+// The data sources tools/odbc-test-env.sh defines.
 inline constexpr TextView kSqliteSource = u"FileMaker5";
-inline constexpr TextView kSqliteNoFileSource = u"FileMaker5NoFile";    // its file missing
 inline constexpr TextView kSqliteNoTableSource = u"FileMaker5NoTable";  // without the table
 inline constexpr TextView kPostgresSource = u"FileMaker5PG";            // on loopback
 inline constexpr TextView kSilentSource = u"FileMaker5Silent";          // a SilentServer's port
 
-// A server on TAVIK_SILENT_PORT that never answers: a listening socket from
-// which nothing is accepted (the system completes the connections itself).
+// A server on TAVIK_SILENT_PORT that accepts nothing; throws if it cannot listen.
 class SilentServer {
  public:
   SilentServer();
   ~SilentServer();
-  SilentServer(const SilentServer&) = delete;
-  SilentServer& operator=(const SilentServer&) = delete;
-  bool listening() const { return listening_; }
 
  private:
   std::intptr_t socket_ = -1;
-  bool listening_ = false;
 };
 
-// Prepares ODBC on the test platform, once a process (test_support.cpp).
-void PrepareTestOdbc();
+void PrepareTestOdbc();  // once a process, before any connection
 void ExecSql(TextView data_source, TextView sql);
 
 // Creates `tavik` anew with the program's columns and Memo, which the
-// program never touches. Over the caller's connection for a caller that
-// goes on to add an index: a SQLite connection checks a CREATE against the
-// layout it read last, the old table's indexes included.
+// program never touches (over the caller's connection for one adding an index).
 void ResetPatientTable(TextView data_source);
 void ResetPatientTable(odbc::Connection& connection);
-// Holds `tavik` locked (PostgreSQL: an open transaction's lock) until it
-// goes, then rolls back, so that no pooled connection keeps the lock.
-class PatientTableLock {
- public:
-  explicit PatientTableLock(TextView data_source);
-  ~PatientTableLock();
-  PatientTableLock(const PatientTableLock&) = delete;
-  PatientTableLock& operator=(const PatientTableLock&) = delete;
-
- private:
-  std::unique_ptr<odbc::Connection> connection_;
-};
+// Holds `tavik` locked (PostgreSQL) in a transaction while the connection lasts.
+std::shared_ptr<odbc::Connection> LockPatientTable(TextView data_source);
 // Its rows as "KrNo|KrName|...|PInf1|Memo", NULL as "<null>", sorted.
 std::vector<std::string> PatientRows(TextView data_source);
 
